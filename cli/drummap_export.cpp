@@ -1,0 +1,109 @@
+#include "cli/drummap_export.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/kit_file.h"
+#include "export/export_state.h"
+#include "writers/binary_drum_map.h"
+#include "writers/xml_drum_map.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: drummap-export [--format xml|binary] [--name NAME] [--no-note-names]\n"
+    "                      [--keep-order] [-o PATH] KIT\n"
+    "\n"
+    "Writes a drum map for the pads named in KIT (one pad name a line, pad 0 first).\n"
+    "  --format xml|binary  XML drum map (default) or binary .drm drum map\n"
+    "  --name NAME          the drum map's name, at most 55 bytes (default Untitled)\n"
+    "  --no-note-names      do not prefix pad names with their note names\n"
+    "  --keep-order         list notes in note order instead of named pads first\n"
+    "  -o PATH              the file to write (default: NAME.drm)\n";
+
+struct Options {
+  int format = 0;
+  std::string name = "Untitled";
+  bool noteNames = true;
+  bool moveEmptyPads = true;
+  std::string output;
+  std::string kit;
+};
+
+int Usage(std::ostream& err, const std::string& problem) {
+  err << "drummap-export: " << problem << "\n" << kUsage;
+  return 2;
+}
+
+// Returns 0 when the arguments parsed, else the exit code of a usage error.
+int ParseArguments(int argc, const char* const* argv, Options& options, std::ostream& err) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool takesValue = arg == "--format" || arg == "--name" || arg == "-o";
+    if (takesValue && i + 1 >= argc) return Usage(err, "missing value after " + arg);
+    if (arg == "--format") {
+      const std::string value = argv[++i];
+      if (value == "xml") {
+        options.format = 0;
+      } else if (value == "binary") {
+        options.format = 1;
+      } else {
+        return Usage(err, "unknown format '" + value + "' (xml or binary)");
+      }
+    } else if (arg == "--name") {
+      options.name = argv[++i];
+      if (options.name.size() > kMapNameSize - 1) return Usage(err, "the name is longer than 55 bytes");
+    } else if (arg == "-o") {
+      options.output = argv[++i];
+    } else if (arg == "--no-note-names") {
+      options.noteNames = false;
+    } else if (arg == "--keep-order") {
+      options.moveEmptyPads = false;
+    } else if (arg == "-h" || arg == "--help") {
+      return Usage(err, "help");
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Usage(err, "unknown option " + arg);
+    } else if (options.kit.empty()) {
+      options.kit = arg;
+    } else {
+      return Usage(err, "more than one kit file given");
+    }
+  }
+  if (options.kit.empty()) return Usage(err, "no kit file given");
+  if (options.output.empty()) options.output = options.name + ".drm";
+  if (options.output.size() > kFilePathSize - 1)
+    return Usage(err, "the output path is longer than 199 bytes");
+  return 0;
+}
+
+}  // namespace
+
+int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  Options options;
+  if (const int usage = ParseArguments(argc, argv, options, err)) return usage;
+
+  std::vector<std::string> names;
+  std::string problem;
+  if (!ReadKitFile(options.kit.c_str(), names, problem)) {
+    err << "drummap-export: " << options.kit << ": " << problem << "\n";
+    return 1;
+  }
+
+  ResetExportState();
+  for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, names[pad].c_str());
+  std::strcpy(exportState.mapName, options.name.c_str());
+  std::strcpy(exportState.filePath, options.output.c_str());
+  exportState.addNoteNames = options.noteNames ? 1 : 0;
+  exportState.moveEmptyPadsToEnd = options.moveEmptyPads ? 1 : 0;
+  exportState.formatIndex = options.format;
+
+  const bool written = options.format == 1 ? WriteBinaryDrumMap() : WriteXmlDrumMap();
+  if (!written) {
+    err << "drummap-export: " << options.output
+        << ": could not write to the file (it may be in use by another application)\n";
+    return 1;
+  }
+  out << options.output << "\n";
+  return 0;
+}

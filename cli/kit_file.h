@@ -1,0 +1,13 @@
+// Kit files: one pad name a line, line k naming pad k, as raw 8-bit bytes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Reads up to 96 lines (LF or CR LF); an empty line is an empty pad and
+// missing lines are empty pads. Names are returned whole; the caller cuts.
+// On failure returns false with a one-line reason in `error`.
+bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string& error);
+
+// Parses kit text already in memory; same rules as ReadKitFile.
+bool ParseKitText(const std::string& text, std::vector<std::string>& names, std::string& error);

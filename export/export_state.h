@@ -1,0 +1,38 @@
+// The wizard's one process-wide record: the kit's pad names, the user's
+// choices and the file to write. The run, the settings, the options dialog
+// and the writers read and write its fields directly.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kPadCount = 96;
+constexpr int kFirstPadNote = 24;  // pad k plays note k + 24
+constexpr int kNoteCount = 128;
+constexpr int kPadNameSize = 255;  // 254 characters and the terminator
+constexpr int kPadNameMaxLength = kPadNameSize - 1;
+constexpr int kStoredPathSize = 256;
+constexpr int kDirectorySize = 256;
+constexpr int kMapNameSize = 56;  // 55 characters and the terminator
+constexpr int kFilePathSize = 200;
+
+struct ExportState {
+  char padNames[kPadCount][kPadNameSize];
+  char storedPath[kStoredPathSize];
+  char directory[kDirectorySize];
+  char mapName[kMapNameSize];
+  char filePath[kFilePathSize];
+  std::int32_t addNoteNames;
+  std::int32_t moveEmptyPadsToEnd;
+  std::int32_t formatIndex;  // 0 = XML drum map, 1 = binary drum map
+  std::int32_t fileSaved;
+};
+
+extern ExportState exportState;
+
+// The defaults every run starts from. `directory` and `filePath` keep their
+// values from the previous run; `padNames` is overwritten by the snapshot.
+void ResetExportState();
+
+// Copies a pad's name into its slot: at most 254 characters, the rest of the
+// slot zero-filled, so no byte of an earlier name survives.
+void SetPadName(int pad, const char* name);

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the benchmarks need.
+# Idempotent: packages already present are left alone.
+set -euo pipefail
+
+need=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev libxml2-dev
+      g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+      wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick zip)
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+fi
+
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+as_root apt-get update -qq
+as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,107 @@
+// How both writers fail: the target is never damaged and no temporary file
+// is left behind.
+#include "writers/atomic_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "export/export_state.h"
+#include "test_support.h"
+#include "writers/binary_drum_map.h"
+#include "writers/xml_drum_map.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Writer {
+  const char* name;
+  bool (*write)();
+};
+
+void PrintTo(const Writer& writer, std::ostream* os) { *os << writer.name; }
+
+class WriterFailure : public ::testing::TestWithParam<Writer> {
+ protected:
+  void SetUp() override { test::ResetForExport(Target()); }
+  void TearDown() override { SetWriteFaultAfter(-1); }
+  std::string Target() const { return dir_.File("map.drm"); }
+
+  test::TempDir dir_;
+};
+
+const std::string kOldContent = "the drum map that was here before";
+
+TEST_P(WriterFailure, MissingFolder) {
+  test::ResetForExport(dir_.File("no such folder/map.drm"));
+  EXPECT_FALSE(GetParam().write());
+  EXPECT_TRUE(dir_.List().empty());
+}
+
+TEST_P(WriterFailure, ReadOnlyTargetIsLeftUnchanged) {
+  test::WriteBytes(Target(), kOldContent);
+  fs::permissions(Target(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_FALSE(GetParam().write());
+  EXPECT_EQ(test::ReadBytes(Target()), kOldContent);
+  EXPECT_EQ(dir_.List(), std::vector<std::string>{"map.drm"});
+}
+
+TEST_P(WriterFailure, TargetThatIsAFolder) {
+  fs::create_directory(Target());
+  EXPECT_FALSE(GetParam().write());
+  EXPECT_TRUE(fs::is_directory(Target()));
+  EXPECT_EQ(dir_.List(), std::vector<std::string>{"map.drm"});
+}
+
+TEST_P(WriterFailure, WriteFailureAfterOpenKeepsTheOldFile) {
+  // First byte, a few lines in, and the very last byte.
+  for (long long budget : {0LL, 500LL, 3229LL}) {
+    SCOPED_TRACE(budget);
+    test::WriteBytes(Target(), kOldContent);
+    SetWriteFaultAfter(budget);
+    EXPECT_FALSE(GetParam().write());
+    SetWriteFaultAfter(-1);
+    EXPECT_EQ(test::ReadBytes(Target()), kOldContent);
+    EXPECT_EQ(dir_.List(), std::vector<std::string>{"map.drm"});
+  }
+}
+
+TEST_P(WriterFailure, WriteFailureWithoutAnOldFileLeavesNothing) {
+  SetWriteFaultAfter(100);
+  EXPECT_FALSE(GetParam().write());
+  EXPECT_TRUE(dir_.List().empty());
+}
+
+#ifdef _WIN32
+TEST_P(WriterFailure, TargetHeldOpenByAnotherProgram) {
+  test::WriteBytes(Target(), kOldContent);
+  const HANDLE held = CreateFileA(Target().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(GetParam().write());
+  CloseHandle(held);
+  EXPECT_EQ(test::ReadBytes(Target()), kOldContent);
+  EXPECT_EQ(dir_.List(), std::vector<std::string>{"map.drm"});
+}
+#endif
+
+TEST_P(WriterFailure, SucceedsOnceTheFaultIsGone) {
+  test::WriteBytes(Target(), kOldContent);
+  EXPECT_TRUE(GetParam().write());
+  EXPECT_NE(test::ReadBytes(Target()), kOldContent);
+  EXPECT_EQ(dir_.List(), std::vector<std::string>{"map.drm"});
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWriters, WriterFailure,
+                         ::testing::Values(Writer{"Xml", WriteXmlDrumMap},
+                                           Writer{"Binary", WriteBinaryDrumMap}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

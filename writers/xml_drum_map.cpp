@@ -1,0 +1,158 @@
+#include "writers/xml_drum_map.h"
+
+#include <string>
+
+#include "export/export_state.h"
+#include "writers/atomic_file.h"
+#include "writers/drum_map_order.h"
+#include "writers/note_name.h"
+
+namespace {
+
+constexpr const char* kHead[] = {
+    "<list name=\"Quantize\" type=\"list\">",
+    "<item>",
+    "<int name=\"Grid\" value=\"4\"/>",
+    "<int name=\"Type\" value=\"0\"/>",
+    "<float name=\"Swing\" value=\"0\"/>",
+    "<float name=\"MaxDiff\" value=\"0\"/>",
+    "<int name=\"Tuplet\" value=\"1\"/>",
+    "</item>",
+    "</list>",
+    "<list name=\"Map\" type=\"list\">",
+};
+
+constexpr const char* kTail[] = {
+    "</list>",
+    "<list name=\"OutputDevices\" type=\"list\">",
+    "<item>",
+    "<string name=\"DeviceName\" value=\"Default Device\"/>",
+    "<string name=\"PortName\" value=\"Default Port\"/>",
+    "</item>",
+    "</list>",
+    "</DrumMap>",
+};
+
+// Appends a name as attribute text. Markup characters become entities, TAB,
+// LF and CR character references (a reader would turn them into spaces), and
+// the other control bytes, which XML 1.0 cannot hold at all, spaces. Every
+// other byte, 0x80-0xFF included, is copied unchanged.
+void AppendEscaped(std::string& line, const char* text) {
+  for (; *text != '\0'; ++text) {
+    const unsigned char c = static_cast<unsigned char>(*text);
+    switch (c) {
+      case '&':
+        line += "&amp;";
+        break;
+      case '<':
+        line += "&lt;";
+        break;
+      case '>':
+        line += "&gt;";
+        break;
+      case '"':
+        line += "&quot;";
+        break;
+      case '\t':
+        line += "&#9;";
+        break;
+      case '\n':
+        line += "&#10;";
+        break;
+      case '\r':
+        line += "&#13;";
+        break;
+      default:
+        line += c < 0x20 ? ' ' : static_cast<char>(c);
+        break;
+    }
+  }
+}
+
+// Writes one line with its CR LF and flushes it, so each complete line
+// reaches the file before the next is formed.
+class LineWriter {
+ public:
+  explicit LineWriter(AtomicFile& file) : file_(file) { line_.reserve(2048); }
+
+  std::string& Begin() {
+    line_.clear();
+    return line_;
+  }
+  void End() {
+    line_ += "\r\n";
+    file_.Write(line_.data(), line_.size());
+    file_.Flush();
+  }
+  void Put(const char* text) {
+    Begin() += text;
+    End();
+  }
+  void PutNumber(const char* before, int value) {
+    Begin() += before;
+    line_ += std::to_string(value);
+    line_ += "\"/>";
+    End();
+  }
+
+ private:
+  AtomicFile& file_;
+  std::string line_;
+};
+
+void WriteNameLine(LineWriter& out, int note) {
+  std::string& line = out.Begin();
+  line += "<string name=\"Name\" value=\"";
+  const int pad = note - kFirstPadNote;
+  if (pad >= 0 && pad < kPadCount) {
+    if (exportState.addNoteNames == 1) {
+      char noteName[8];
+      FormatNoteName(noteName, note);
+      line += '[';
+      line += noteName;
+      line += ']';
+    }
+    AppendEscaped(line, exportState.padNames[pad]);
+  }
+  line += "\"/>";
+  out.End();
+}
+
+}  // namespace
+
+bool WriteXmlDrumMap() {
+  AtomicFile file(exportState.filePath);
+  if (!file.IsOpen()) return false;
+  LineWriter out(file);
+
+  out.Put("<DrumMap>");
+  std::string& name = out.Begin();
+  name += "<string name=\"Name\" value=\"";
+  AppendEscaped(name, exportState.mapName);
+  name += "\"/>";
+  out.End();
+  for (const char* text : kHead) out.Put(text);
+
+  for (int note = 0; note < kNoteCount; ++note) {
+    out.Put("<item>");
+    out.PutNumber("<int name=\"INote\" value=\"", note);
+    out.PutNumber("<int name=\"ONote\" value=\"", note);
+    out.Put("<int name=\"Channel\" value=\"9\"/>");
+    out.Put("<float name=\"Length\" value=\"200\"/>");
+    out.Put("<int name=\"Mute\" value=\"0\"/>");
+    out.PutNumber("<int name=\"DisplayNote\" value=\"", note);
+    out.Put("<int name=\"HeadSymbol\" value=\"0\"/>");
+    out.Put("<int name=\"Voice\" value=\"0\"/>");
+    out.Put("<int name=\"PortIndex\" value=\"0\"/>");
+    WriteNameLine(out, note);
+    out.Put("<int name=\"QuantizeIndex\" value=\"0\"/>");
+    out.Put("</item>");
+  }
+
+  out.Put("</list>");
+  out.Put("<list name=\"Order\" type=\"int\">");
+  for (const std::uint8_t note : XmlNoteOrder()) out.PutNumber("<item value=\"", note);
+  for (const char* text : kTail) out.Put(text);
+
+  return file.Commit();
+}
