@@ -1,0 +1,19 @@
+#include "export/export_run.h"
+
+#include "export/export_state.h"
+#include "export/settings.h"
+#include "ui/options_dialog.h"
+
+HRESULT RunExport(HINSTANCE resources, HostKit* kit) {
+  ResetExportState();
+  // GetPad exactly once per pad, in ascending order; each name is copied
+  // before the next call, so the host's record need not outlive it.
+  for (std::int32_t pad = 0; pad < kPadCount; ++pad)
+    SetPadName(pad, PadRecordName(kit->table->GetPad(kit, pad)));
+  LoadSettings();
+  // The dialog does the rest, writing included; its result says nothing that
+  // fileSaved does not.
+  DialogBoxParamA(resources, MAKEINTRESOURCEA(kOptionsDialogId), GetForegroundWindow(), OptionsDialogProc, 0);
+  if (exportState.fileSaved != 0) SaveSettings();
+  return S_OK;
+}

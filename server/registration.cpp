@@ -1,0 +1,138 @@
+#include "server/registration.h"
+
+#include <objbase.h>
+
+#include <cstring>
+
+#include "export/registry_key.h"
+#include "server/registry_fault_hook.h"
+
+namespace {
+
+constexpr int kClassIdTextSize = 40;  // StringFromGUID2 needs 39 with the terminator
+constexpr int kKeyPathSize = 128;     // the longest path is 67 characters
+constexpr int kKeyNameSize = 256;     // a registry key name has at most 255 characters
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case, as the platform writes it.
+struct ClassIdText {
+  explicit ClassIdText(const CLSID& classId) { StringFromGUID2(classId, text, kClassIdTextSize); }
+  wchar_t text[kClassIdTextSize];
+};
+
+void ClassKeyPath(const ClassIdText& classId, char (&path)[kKeyPathSize]) {
+  wsprintfA(path, "CLSID\\%ls", classId.text);
+}
+
+void WizardKeyPath(const ClassIdText& classId, char (&path)[kKeyPathSize]) {
+  wsprintfA(path, "Software\\Ostrevane\\VbWizards\\%ls", classId.text);
+}
+
+// The registry calls of the registration, each open to an injected failure.
+
+LSTATUS CreateKey(HKEY parent, const char* path, RegistryKey& key) {
+  if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kCreateKey, parent, path)) return fault;
+  return RegCreateKeyA(parent, path, key.put());
+}
+
+LSTATUS SetDefaultValue(HKEY key, const char* text) {
+  if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kSetValue, key, "")) return fault;
+  // Stores the text with its terminator.
+  return RegSetValueA(key, nullptr, REG_SZ, text, static_cast<DWORD>(lstrlenA(text)));
+}
+
+LSTATUS SetStringValue(HKEY key, const char* name, const char* text) {
+  if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kSetValue, key, name)) return fault;
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                        static_cast<DWORD>(lstrlenA(text) + 1));
+}
+
+LSTATUS OpenKey(HKEY parent, const char* name, RegistryKey& key) {
+  if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kOpenKey, parent, name)) return fault;
+  return RegOpenKeyExA(parent, name, 0, MAXIMUM_ALLOWED, key.put());
+}
+
+void DeleteKey(HKEY parent, const char* name) {
+  if (InjectedRegistryFault(RegistryCall::kDeleteKey, parent, name) != ERROR_SUCCESS) return;
+  RegDeleteKeyA(parent, name);
+}
+
+}  // namespace
+
+HRESULT ErrorResult(DWORD error) { return static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu)); }
+
+HRESULT ReadModulePath(HMODULE module, char (&path)[kModulePathSize]) {
+  const DWORD length = GetModuleFileNameA(module, path, kModulePathSize);
+  if (length == 0) {
+    path[0] = '\0';
+    return ErrorResult(GetLastError());
+  }
+  // A name that fills the whole buffer was cut.
+  if (length >= static_cast<DWORD>(kModulePathSize)) {
+    path[0] = '\0';
+    return ErrorResult(ERROR_INSUFFICIENT_BUFFER);
+  }
+  return S_OK;
+}
+
+HRESULT RegisterWizardClass(CLSID classId, const char* className, const char* modulePath,
+                            const wchar_t* threadingModel, const wchar_t* serverKeyName) {
+  const ClassIdText classIdText(classId);
+  char classKeyPath[kKeyPathSize];
+  ClassKeyPath(classIdText, classKeyPath);
+  char serverKeyPath[kKeyNameSize];
+  wsprintfA(serverKeyPath, "%ls", serverKeyName);
+  char threadingModelText[kKeyNameSize];
+  wsprintfA(threadingModelText, "%ls", threadingModel);
+
+  RegistryKey classKey;
+  if (const LSTATUS error = CreateKey(HKEY_CLASSES_ROOT, classKeyPath, classKey)) return ErrorResult(error);
+  if (const LSTATUS error = SetDefaultValue(classKey.get(), className)) return ErrorResult(error);
+  RegistryKey serverKey;
+  if (const LSTATUS error = CreateKey(classKey.get(), serverKeyPath, serverKey)) return ErrorResult(error);
+  if (const LSTATUS error = SetDefaultValue(serverKey.get(), modulePath)) return ErrorResult(error);
+  if (const LSTATUS error = SetStringValue(serverKey.get(), "ThreadingModel", threadingModelText))
+    return ErrorResult(error);
+  classKey.Close();
+  serverKey.Close();
+
+  char wizardKeyPath[kKeyPathSize];
+  WizardKeyPath(classIdText, wizardKeyPath);
+  RegistryKey wizardKey;
+  if (const LSTATUS error = CreateKey(HKEY_LOCAL_MACHINE, wizardKeyPath, wizardKey))
+    return ErrorResult(error);
+  return S_OK;
+}
+
+HRESULT UnregisterWizardClass(CLSID classId) {
+  const ClassIdText classIdText(classId);
+  char path[kKeyPathSize];
+  ClassKeyPath(classIdText, path);
+  DeleteKeyTree(HKEY_CLASSES_ROOT, path);
+  WizardKeyPath(classIdText, path);
+  DeleteKeyTree(HKEY_LOCAL_MACHINE, path);
+  return S_OK;
+}
+
+HRESULT DeleteKeyTree(HKEY parent, const char* subkey) {
+  if (lstrlenA(subkey) == 0) return E_FAIL;
+  RegistryKey key;
+  // Missing, or not ours to open: nothing to delete.
+  if (OpenKey(parent, subkey, key) != ERROR_SUCCESS) return S_OK;
+  // Each pass deletes the first subkey, so index 0 always names the next
+  // one, unless that subkey survived its deletion: then it comes back first
+  // and the walk ends instead of trying it forever.
+  char previous[kKeyNameSize] = "";
+  for (;;) {
+    char name[kKeyNameSize];
+    DWORD nameSize = kKeyNameSize;
+    FILETIME lastWrite;
+    if (RegEnumKeyExA(key.get(), 0, name, &nameSize, nullptr, nullptr, nullptr, &lastWrite) != ERROR_SUCCESS)
+      break;
+    if (std::strcmp(name, previous) == 0) break;
+    DeleteKeyTree(key.get(), name);
+    std::memcpy(previous, name, nameSize + 1);
+  }
+  key.Close();
+  DeleteKey(parent, subkey);
+  return S_OK;
+}

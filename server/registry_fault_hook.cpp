@@ -1,0 +1,3 @@
+#include "server/registry_fault_hook.h"
+
+RegistryFaultHook registryFaultHook = nullptr;
