@@ -1,0 +1,173 @@
+#include "ui/options_dialog.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <memory>
+
+#include "export/export_state.h"
+#include "ui/resource.h"
+#include "writers/binary_drum_map.h"
+#include "writers/xml_drum_map.h"
+
+namespace {
+
+// Format list entries; the list index is `formatIndex`.
+constexpr const char* kFormatNames[] = {"KorvatVQ/VL (XML Style)", "Korvat 5.x"};
+
+// The name field takes 55 typed characters, and all of them are read back.
+constexpr int kMapNameMaxLength = kMapNameSize - 1;
+// The directory field is read back with room for 254 characters, so a folder
+// with a longer path cannot be used as the directory.
+constexpr int kDirectoryReadSize = kDirectorySize - 1;
+constexpr int kDirectoryMaxLength = kDirectoryReadSize - 1;
+
+constexpr char kBrowseInstruction[] = "Please select the dir where the drum maps should be stored";
+constexpr char kSaveTitle[] = "Save a Korvat drum map file...";
+// One description and pattern, ended by an empty pair.
+constexpr char kSaveFilter[] = "Korvat drum map(*.drm)\0*.drm\0";
+constexpr char kDefaultExtension[] = "drm";
+
+constexpr char kAboutCaption[] = "About Drum Map Export";
+constexpr char kAboutText[] =
+    "Korvat(tm) Drum Map Export Wizard v0.5 (beta)\n\n\n"
+    "Written by the author of Korvat DrumMap Export for all Vemba users\n\n\n"
+    "Thanks to everyone who tried the beta versions with their own kits\n\n\n"
+    "(all trademarks mentioned belong to their respective owners)";
+
+constexpr char kWriteFailedCaption[] = "Error";
+constexpr char kWriteFailedText[] = "Could not write to the file\nIt may be in use by another application";
+
+constexpr char kPathTooLongText[] =
+    "The path of this folder is too long for a drum map directory (at most 254 characters).\n"
+    "Please choose a folder with a shorter path.";
+
+// The save dialog gets the structure without the three members that Windows
+// 2000 appended, as the platforms before it expect (76 bytes on 32-bit Windows).
+constexpr DWORD kOpenFileNameSize = sizeof(OPENFILENAME_NT4A);
+#if defined(__i386__) || defined(_M_IX86)
+static_assert(kOpenFileNameSize == 76, "the pre-Windows 2000 layout is 76 bytes");
+#endif
+
+LRESULT SendItem(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
+}
+
+LRESULT SendItemText(HWND dialog, int id, UINT message, WPARAM wParam, const char* text) {
+  return SendItem(dialog, id, message, wParam, reinterpret_cast<LPARAM>(text));
+}
+
+std::int32_t IsChecked(HWND dialog, int id) {
+  return SendItem(dialog, id, BM_GETCHECK) == BST_CHECKED ? 1 : 0;
+}
+
+// An item list from the folder browser, freed with the shell's allocator.
+struct ShellItemFree {
+  void operator()(ITEMIDLIST* item) const {
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator))) {
+      allocator->Free(item);
+      allocator->Release();
+    }
+  }
+};
+using ShellItem = std::unique_ptr<ITEMIDLIST, ShellItemFree>;
+
+void InitDialog(HWND dialog) {
+  SendItem(dialog, IDC_MAP_NAME, EM_LIMITTEXT, kMapNameMaxLength);
+  SendItemText(dialog, IDC_DIRECTORY, WM_SETTEXT, 0, exportState.directory);
+  SendItemText(dialog, IDC_MAP_NAME, WM_SETTEXT, 0, exportState.mapName);
+  // Both options start switched on, whatever the export state holds.
+  SendItem(dialog, IDC_ADD_NOTE_NAMES, BM_SETCHECK, BST_CHECKED);
+  SendItem(dialog, IDC_MOVE_EMPTY_PADS, BM_SETCHECK, BST_CHECKED);
+  for (const char* name : kFormatNames) SendItemText(dialog, IDC_FORMAT, CB_ADDSTRING, 0, name);
+  SendItem(dialog, IDC_FORMAT, CB_SETCURSEL, static_cast<WPARAM>(exportState.formatIndex));
+}
+
+void SaveAs(HWND dialog) {
+  // Take the user's choices first: they stay in the export state even when
+  // the save dialog is cancelled.
+  SendItemText(dialog, IDC_DIRECTORY, WM_GETTEXT, kDirectoryReadSize, exportState.directory);
+  // The map name is also the file name that the save dialog proposes.
+  SendItemText(dialog, IDC_MAP_NAME, WM_GETTEXT, kMapNameSize, exportState.filePath);
+  SendItemText(dialog, IDC_MAP_NAME, WM_GETTEXT, kMapNameSize, exportState.mapName);
+  exportState.moveEmptyPadsToEnd = IsChecked(dialog, IDC_MOVE_EMPTY_PADS);
+  exportState.addNoteNames = IsChecked(dialog, IDC_ADD_NOTE_NAMES);
+  exportState.formatIndex = static_cast<std::int32_t>(SendItem(dialog, IDC_FORMAT, CB_GETCURSEL));
+
+  OPENFILENAMEA save = {};
+  save.lStructSize = kOpenFileNameSize;
+  save.hwndOwner = GetForegroundWindow();
+  save.lpstrFilter = kSaveFilter;
+  save.nFilterIndex = 1;
+  save.lpstrFile = exportState.filePath;
+  save.nMaxFile = kFilePathSize;
+  save.lpstrInitialDir = exportState.directory;
+  save.lpstrTitle = kSaveTitle;
+  save.Flags = OFN_OVERWRITEPROMPT | OFN_LONGNAMES;
+  save.lpstrDefExt = kDefaultExtension;
+  if (!GetSaveFileNameA(&save)) return;  // cancelled: the dialog stays open
+
+  // A confirmed file name is what makes the run store the settings, whether
+  // or not the file can then be written.
+  exportState.fileSaved = 1;
+  bool written = true;
+  if (exportState.formatIndex == 0) {
+    written = WriteXmlDrumMap();
+  } else if (exportState.formatIndex == 1) {
+    written = WriteBinaryDrumMap();
+  }
+  if (!written) MessageBoxA(GetForegroundWindow(), kWriteFailedText, kWriteFailedCaption, MB_OK);
+  EndDialog(dialog, 0);
+}
+
+void BrowseForDirectory(HWND dialog) {
+  char displayName[MAX_PATH];  // required by the browser, not used
+  BROWSEINFOA browse = {};
+  browse.pszDisplayName = displayName;
+  browse.lpszTitle = kBrowseInstruction;
+  browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+  const ShellItem item(SHBrowseForFolderA(&browse));
+  if (!item) return;  // cancelled
+
+  // The shell writes up to MAX_PATH bytes, more than `directory` may take.
+  char path[MAX_PATH];
+  if (!SHGetPathFromIDListA(item.get(), path)) return;  // no file-system folder: keep the directory
+  if (std::strlen(path) > kDirectoryMaxLength) {
+    MessageBoxA(dialog, kPathTooLongText, kAboutCaption, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  std::strcpy(exportState.directory, path);
+  SendItemText(dialog, IDC_DIRECTORY, WM_SETTEXT, 0, exportState.directory);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  switch (message) {
+    case WM_INITDIALOG:
+      InitDialog(dialog);
+      return TRUE;  // the focus goes to the first tab stop, "SAVE AS..."
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          SaveAs(dialog);
+          break;
+        case IDC_CLOSE:
+          EndDialog(dialog, 0);
+          break;
+        case IDC_BROWSE:
+          BrowseForDirectory(dialog);
+          break;
+        case IDC_ABOUT:
+          MessageBoxA(GetForegroundWindow(), kAboutText, kAboutCaption, MB_OK);
+          break;
+        default:  // Escape (IDCANCEL) and the notifications of the other controls
+          break;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
