@@ -41,8 +41,8 @@ const Lines kWizardListed = {"key Software", "key Software\\Ostrevane", "key Sof
 class RegistrationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(scratch.ok());
     ASSERT_NE(server.module, nullptr);
+    ASSERT_TRUE(scratch.ok());
   }
 
   // Neighbours that registration must never touch: another class and another
@@ -55,8 +55,10 @@ class RegistrationTest : public ::testing::Test {
     ASSERT_TRUE(test::Put(scratch.machine(), "Software\\Ostrevane\\VbWizards", "order", "1"));
   }
 
-  test::ScratchRegistry scratch;
+  // Loaded first: the system libraries that the module pulls in write keys
+  // of their own when they start, which belong in the real registry.
   const test::ServerExports& server = test::Server();
+  test::ScratchRegistry scratch;
 };
 
 TEST_F(RegistrationTest, RegisterWritesTheFourEntriesAndNothingElse) {
