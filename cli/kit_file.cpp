@@ -1,7 +1,6 @@
 #include "cli/kit_file.h"
 
 #include <fstream>
-#include <iterator>
 
 #include "export/export_state.h"
 
@@ -30,7 +29,12 @@ bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string&
     error = "cannot open the file";
     return false;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // istream::read turns a read error (a folder, a failing device) into
+  // badbit; reading through stream iterators would let it escape as an
+  // exception.
+  std::string text;
+  char buffer[4096];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) text.append(buffer, in.gcount());
   if (in.bad()) {
     error = "cannot read the file";
     return false;

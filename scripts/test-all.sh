@@ -37,6 +37,7 @@ run_wine_suite() {  # preset arch
 
 step "native"; run_suite native
 step "native, AddressSanitizer + UBSan"; run_suite asan
+step "fuzzing hostile kits (60 s)"; scripts/fuzz.sh 60 || failed+=("fuzz")
 if scripts/can-run-32bit.sh; then
   step "Windows i686 under 32-bit Wine"; run_wine_suite mingw win32
 else

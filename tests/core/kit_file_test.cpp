@@ -62,4 +62,14 @@ TEST(KitFile, MissingFile) {
   EXPECT_FALSE(error.empty());
 }
 
+// Reading a folder fails after it was opened (POSIX opens it); that read
+// error must come back as a failure, not escape as an exception.
+TEST(KitFile, FolderIsRefused) {
+  test::TempDir dir;
+  std::vector<std::string> names;
+  std::string error;
+  EXPECT_FALSE(ReadKitFile(dir.path().string().c_str(), names, error));
+  EXPECT_FALSE(error.empty());
+}
+
 }  // namespace

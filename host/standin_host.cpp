@@ -1,0 +1,126 @@
+// A stand-in for the drum sampler: finds the wizards registered under
+// HKEY_LOCAL_MACHINE "Software\Ostrevane\VbWizards", creates each through
+// COM, shows its name and runs it with a kit read from a kit file.
+//
+// usage: standin-host [--list] KIT
+//   --list   only list the wizards found (class id and name)
+// Exit status: 0 ran, 1 the kit or a wizard failed, 2 usage, 3 no wizard.
+#include <objbase.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/kit_file.h"
+#include "export/registry_key.h"
+#include "host/standin_kit.h"
+#include "server/idrum_map_wizard.h"
+
+namespace {
+
+constexpr const char* kWizardListKey = "Software\\Ostrevane\\VbWizards";
+
+// The class ids listed under the wizard list, in registry order.
+std::vector<CLSID> RegisteredWizards() {
+  std::vector<CLSID> wizards;
+  RegistryKey list;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWizardListKey, 0, KEY_READ, list.put()) != ERROR_SUCCESS)
+    return wizards;
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(list.get(), index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    wchar_t wide[64];
+    CLSID clsid;
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, 64) > 0 && SUCCEEDED(CLSIDFromString(wide, &clsid)))
+      wizards.push_back(clsid);
+  }
+  return wizards;
+}
+
+std::string ClassIdText(const CLSID& clsid) {
+  wchar_t wide[40];
+  StringFromGUID2(clsid, wide, 40);
+  char text[40];
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return text;
+}
+
+// The host's main window: the wizard's dialog is owned by the foreground
+// window, as in the real host.
+HWND CreateMainWindow() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "StandinHostWindow";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  RegisterClassA(&wc);
+  HWND window = CreateWindowA(wc.lpszClassName, "Vemba stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                              40, 480, 320, nullptr, nullptr, wc.hInstance, nullptr);
+  SetForegroundWindow(window);
+  return window;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: standin-host [--list] KIT\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool listOnly = false;
+  const char* kitPath = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--list") == 0) {
+      listOnly = true;
+    } else if (argv[i][0] == '-' || kitPath != nullptr) {
+      return Usage();
+    } else {
+      kitPath = argv[i];
+    }
+  }
+  if (kitPath == nullptr && !listOnly) return Usage();
+
+  std::vector<std::string> names;
+  std::string problem;
+  if (kitPath != nullptr && !ReadKitFile(kitPath, names, problem)) {
+    std::fprintf(stderr, "standin-host: %s: %s\n", kitPath, problem.c_str());
+    return 1;
+  }
+
+  if (FAILED(CoInitialize(nullptr))) return 1;
+  const std::vector<CLSID> wizards = RegisteredWizards();
+  if (wizards.empty()) std::printf("no wizard registered\n");
+  HWND window = listOnly ? nullptr : CreateMainWindow();
+  int status = wizards.empty() ? 3 : 0;
+  for (const CLSID& clsid : wizards) {
+    IDrumMapWizard* wizard = nullptr;
+    const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDrumMapWizard,
+                                        reinterpret_cast<void**>(&wizard));
+    if (FAILED(hr)) {
+      std::printf("%s: cannot be created (0x%08lX)\n", ClassIdText(clsid).c_str(),
+                  static_cast<unsigned long>(hr));
+      status = 1;
+      continue;
+    }
+    char name[256] = {};
+    wizard->GetName(name);
+    std::printf("%s: %s\n", ClassIdText(clsid).c_str(), name);
+    std::fflush(stdout);
+    if (!listOnly) {
+      StandinKit kit(names);
+      const HRESULT result = wizard->Run(&kit);
+      std::printf("run returned 0x%08lX after %d pad requests\n", static_cast<unsigned long>(result),
+                  kit.padRequests());
+      if (result != S_OK) status = 1;
+    }
+    wizard->Release();
+  }
+  if (window != nullptr) DestroyWindow(window);
+  CoUninitialize();
+  return status;
+}

@@ -1,0 +1,507 @@
+// Fuzz target for hostile kits: arbitrary bytes become a kit file, the two
+// options and a map name; the export state is filled as drummap-export fills
+// it, both drum maps are written, and every property of the files is checked
+// against what went in. A violated property aborts, so libFuzzer keeps the
+// input as a crash.
+//
+// Input layout (missing bytes count as 0):
+//   byte 0   bit 0 note names, bit 1 move empty pads to end, bit 2 a write
+//            fault in the XML map, bit 3 a write fault in the binary map
+//   byte 1   length of the map name, modulo 56
+//   byte 2   where the write fault strikes
+//   then     the map name, then the kit text (through ParseKitText)
+//
+// Expected values come from the export state as it was filled, not from the
+// raw input: a NUL byte inside a line ends that name.
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/kit_file.h"
+#include "export/export_state.h"
+#include "writers/atomic_file.h"
+#include "writers/binary_drum_map.h"
+#include "writers/xml_drum_map.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kDirectorySentinel[] = "directory that no export touches";
+constexpr int kXmlLines = 1814;
+constexpr int kNameFieldWidth = 11;
+
+// ---------------------------------------------------------------------------
+// The fuzzer's own folder and the two targets in it, reused by every input.
+
+fs::path folder;
+std::string xmlPath;
+std::string binaryPath;
+
+void RemoveFolder() {
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
+// Reports a violated property and aborts, for libFuzzer to save the input.
+[[noreturn]] __attribute__((format(printf, 1, 2))) void Fail(const char* format, ...) {
+  std::fputs("drum_map_fuzzer: ", stderr);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+  RemoveFolder();
+  std::abort();
+}
+
+#define CHECK(condition, ...)            \
+  do {                                   \
+    if (!(condition)) Fail(__VA_ARGS__); \
+  } while (0)
+
+bool ReadFile(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  bytes.resize(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  return static_cast<bool>(in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+}
+
+// The folder holds the targets written so far and nothing else: no temporary
+// file survives an export, failed or not.
+void CheckFolderHoldsOnlyTargets() {
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string path = entry.path().string();
+    CHECK(path == xmlPath || path == binaryPath, "stray file left behind: %s", path.c_str());
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The input, split.
+
+struct Input {
+  bool noteNames = false;
+  bool moveEmptyPads = false;
+  bool xmlFault = false;
+  bool binaryFault = false;
+  unsigned faultByte = 0;
+  std::string mapName;  // up to 55 bytes, may hold NULs
+  std::string kit;
+};
+
+Input Split(const std::uint8_t* data, std::size_t size) {
+  auto at = [&](std::size_t i) -> unsigned { return i < size ? data[i] : 0u; };
+  Input in;
+  in.noteNames = (at(0) & 1) != 0;
+  in.moveEmptyPads = (at(0) & 2) != 0;
+  in.xmlFault = (at(0) & 4) != 0;
+  in.binaryFault = (at(0) & 8) != 0;
+  in.faultByte = at(2);
+  const std::size_t rest = size > 3 ? size - 3 : 0;
+  const std::size_t nameLength = std::min<std::size_t>(at(1) % kMapNameSize, rest);
+  const char* text = reinterpret_cast<const char*>(data) + (size - rest);
+  in.mapName.assign(text, nameLength);
+  in.kit.assign(text + nameLength, rest - nameLength);
+  return in;
+}
+
+// ---------------------------------------------------------------------------
+// The kit text: line k names pad k, LF or CR LF, at most 96 lines.
+
+// The kit's lines as the kit file rules give them, with no limit on their
+// number.
+std::vector<std::string> KitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = next;
+  }
+  return lines;
+}
+
+// Parses the kit; returns false when ParseKitText refused it (rightly).
+bool ParseKit(const std::string& text, std::vector<std::string>& names) {
+  std::string error;
+  const bool parsed = ParseKitText(text, names, error);
+  const std::vector<std::string> lines = KitLines(text);
+  CHECK(parsed == (lines.size() <= static_cast<std::size_t>(kPadCount)),
+        "ParseKitText answered %d for %zu lines", parsed, lines.size());
+  if (!parsed) {
+    CHECK(!error.empty(), "a refused kit comes without a reason");
+    return false;
+  }
+  CHECK(names.size() == static_cast<std::size_t>(kPadCount), "%zu names instead of 96", names.size());
+  for (int pad = 0; pad < kPadCount; ++pad) {
+    const std::string expected = pad < static_cast<int>(lines.size()) ? lines[pad] : std::string();
+    CHECK(names[pad] == expected, "pad %d parsed wrongly", pad);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Filling the export state, as drummap-export does.
+
+void FillExportState(const Input& in, const std::vector<std::string>& names) {
+  ResetExportState();
+  for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, names[pad].c_str());
+  std::strcpy(exportState.mapName, in.mapName.c_str());
+  exportState.addNoteNames = in.noteNames ? 1 : 0;
+  exportState.moveEmptyPadsToEnd = in.moveEmptyPads ? 1 : 0;
+}
+
+bool AllZero(const char* bytes, std::size_t size) {
+  return std::all_of(bytes, bytes + size, [](char c) { return c == '\0'; });
+}
+
+// Every slot holds its name cut to 254 bytes and zeros after it, whatever
+// the previous input left there; no field beside the slots was touched.
+void CheckExportState(const Input& in, const std::vector<std::string>& names) {
+  for (int pad = 0; pad < kPadCount; ++pad) {
+    const char* slot = exportState.padNames[pad];
+    const std::size_t length = std::min<std::size_t>(std::strlen(names[pad].c_str()), kPadNameMaxLength);
+    CHECK(std::memcmp(slot, names[pad].data(), length) == 0, "pad %d: name not copied", pad);
+    CHECK(AllZero(slot + length, kPadNameSize - length), "pad %d: slot not cleared after the name", pad);
+  }
+  CHECK(std::strcmp(exportState.storedPath, "C:\\") == 0 &&
+            AllZero(exportState.storedPath + 3, kStoredPathSize - 3),
+        "storedPath overwritten");
+  CHECK(std::strcmp(exportState.directory, kDirectorySentinel) == 0, "directory overwritten");
+  CHECK(std::strcmp(exportState.mapName, in.mapName.c_str()) == 0, "map name not stored");
+  CHECK(exportState.formatIndex == 0 && exportState.fileSaved == 0, "formatIndex or fileSaved overwritten");
+}
+
+// ---------------------------------------------------------------------------
+// What the files must say, computed from the export state.
+
+struct Expected {
+  std::string mapName;
+  std::array<std::string, kPadCount> padNames;
+  bool noteNames;
+  bool moveEmptyPads;
+};
+
+Expected ExpectedFromState() {
+  Expected e;
+  e.mapName = exportState.mapName;
+  for (int pad = 0; pad < kPadCount; ++pad) e.padNames[pad] = exportState.padNames[pad];
+  e.noteNames = exportState.addNoteNames == 1;
+  e.moveEmptyPads = exportState.moveEmptyPadsToEnd == 1;
+  return e;
+}
+
+bool IsPadNote(int note) { return note >= kFirstPadNote && note < kFirstPadNote + kPadCount; }
+
+std::string NoteName(int note) {
+  static const char* const kPitches[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+  const int a = note - kFirstPadNote;
+  return std::string(kPitches[a % 12]) + static_cast<char>('0' + a / 12);
+}
+
+// Notes in display order: the named pads first, then the rest in the order
+// of `groups` ("E" empty pads, "L" notes 0-23, "H" notes 120-127).
+std::vector<int> DisplayOrder(const Expected& e, const char* groups) {
+  std::vector<int> order;
+  if (!e.moveEmptyPads) {
+    for (int note = 0; note < kNoteCount; ++note) order.push_back(note);
+    return order;
+  }
+  for (int pad = 0; pad < kPadCount; ++pad)
+    if (!e.padNames[pad].empty()) order.push_back(pad + kFirstPadNote);
+  for (const char* g = groups; *g != '\0'; ++g) {
+    if (*g == 'E') {
+      for (int pad = 0; pad < kPadCount; ++pad)
+        if (e.padNames[pad].empty()) order.push_back(pad + kFirstPadNote);
+    } else {
+      const int first = *g == 'L' ? 0 : kFirstPadNote + kPadCount;
+      const int last = *g == 'L' ? kFirstPadNote : kNoteCount;
+      for (int note = first; note < last; ++note) order.push_back(note);
+    }
+  }
+  return order;
+}
+
+void CheckPermutation(const std::vector<int>& values, const char* what) {
+  CHECK(values.size() == static_cast<std::size_t>(kNoteCount), "%s: %zu entries", what, values.size());
+  std::array<bool, kNoteCount> seen{};
+  for (const int v : values) {
+    CHECK(v >= 0 && v < kNoteCount && !seen[v], "%s: not a permutation of 0..127 (%d)", what, v);
+    seen[v] = true;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The binary drum map.
+
+std::string ExpectedNameField(const Expected& e, int note) {
+  std::string text;
+  if (IsPadNote(note)) {
+    if (e.noteNames) text = NoteName(note);
+    text += e.padNames[note - kFirstPadNote];
+  }
+  text.resize(std::min<std::size_t>(text.size(), kNameFieldWidth));
+  text.resize(kNameFieldWidth, '-');
+  return text;
+}
+
+void CheckBinary(const std::string& bytes, const Expected& e) {
+  CHECK(bytes.size() == static_cast<std::size_t>(kBinaryDrumMapSize), "binary map of %zu bytes",
+        bytes.size());
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  static const unsigned char kHeaders[3][10] = {{'D', '1', '0', '3', 0, 0x80, 0, 0, 0, 0x18},
+                                                {'D', '2', '0', '0', 0, 1, 0, 0, 0, 0x80},
+                                                {'S', '0', '0', '0', 0, 0, 0, 0, 0, 0}};
+  static const int kHeaderOffsets[3] = {0, 3082, 3220};
+  for (int h = 0; h < 3; ++h)
+    CHECK(std::memcmp(b + kHeaderOffsets[h], kHeaders[h], 10) == 0, "block header at %d", kHeaderOffsets[h]);
+
+  static const struct {
+    int offset;
+    unsigned char value;
+  } kConstants[] = {{0, 0x00}, {1, 0x09}, {3, 0x07}, {4, 0x0A},  {5, 0x78},
+                    {6, 0x46}, {7, 0x5A}, {8, 0x6E}, {11, 0x00}, {23, 0x00}};
+  for (int note = 0; note < kNoteCount; ++note) {
+    const unsigned char* record = b + 10 + 24 * note;
+    for (const auto& c : kConstants)
+      CHECK(record[c.offset] == c.value, "note %d: byte %d is 0x%02x", note, c.offset, record[c.offset]);
+    CHECK(record[2] == note && record[9] == note && record[10] == note, "note %d: note number", note);
+    CHECK(std::find(record + 12, record + 23, '\0') == record + 23, "note %d: NUL inside the name field",
+          note);
+    const std::string field(reinterpret_cast<const char*>(record + 12), kNameFieldWidth);
+    CHECK(field == ExpectedNameField(e, note), "note %d: name field", note);
+  }
+
+  std::vector<int> positions(b + 3092, b + 3092 + kNoteCount);
+  CheckPermutation(positions, "binary order table");
+  const std::vector<int> order = DisplayOrder(e, "LEH");
+  for (int i = 0; i < kNoteCount; ++i)
+    CHECK(positions[order[i]] == i, "binary order table: note %d at %d, not %d", order[i],
+          positions[order[i]], i);
+}
+
+// ---------------------------------------------------------------------------
+// The XML drum map.
+
+// What a reader gets back for a name: the file is read as ISO-8859-1, so
+// each byte is one character; control bytes other than TAB, LF and CR were
+// written as spaces. Returned in UTF-8, as libxml2 hands it out.
+std::string ReadBack(const std::string& name) {
+  std::string out;
+  for (const char ch : name) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+      out += ' ';
+    } else if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string ExpectedXmlName(const Expected& e, int note) {
+  if (!IsPadNote(note)) return std::string();
+  std::string name = e.noteNames ? "[" + NoteName(note) + "]" : std::string();
+  return name + ReadBack(e.padNames[note - kFirstPadNote]);
+}
+
+void CheckXmlLines(const std::string& bytes) {
+  int lines = 0;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", start);
+    CHECK(end != std::string::npos, "XML line %d does not end in CR LF", lines + 1);
+    CHECK(bytes.find_first_of("\r\n", start) == end, "stray CR or LF in XML line %d", lines + 1);
+    ++lines;
+    start = end + 2;
+  }
+  CHECK(lines == kXmlLines, "XML map of %d lines", lines);
+}
+
+std::vector<xmlNode*> Elements(xmlNode* parent) {
+  std::vector<xmlNode*> elements;
+  for (xmlNode* n = parent->children; n != nullptr; n = n->next)
+    if (n->type == XML_ELEMENT_NODE) elements.push_back(n);
+  return elements;
+}
+
+bool Is(const xmlNode* node, const char* element) {
+  return std::strcmp(reinterpret_cast<const char*>(node->name), element) == 0;
+}
+
+// An attribute's value; `present` says whether it was there at all.
+std::string Attribute(xmlNode* node, const char* name, bool* present = nullptr) {
+  xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+  if (present != nullptr) *present = value != nullptr;
+  if (value == nullptr) return std::string();
+  std::string text(reinterpret_cast<const char*>(value));
+  xmlFree(value);
+  return text;
+}
+
+int Number(xmlNode* node) {
+  const std::string text = Attribute(node, "value");
+  CHECK(!text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos,
+        "number '%s'", text.c_str());
+  return std::atoi(text.c_str());
+}
+
+// Whether the element's attribute name is `name`; looked up in place, since
+// this runs some thousand times per map.
+bool HasName(xmlNode* node, const char* name) {
+  const xmlAttr* attribute = xmlHasProp(node, reinterpret_cast<const xmlChar*>("name"));
+  if (attribute == nullptr) return false;
+  const xmlNode* text = attribute->children;
+  if (text != nullptr && text->type == XML_TEXT_NODE && text->next == nullptr)
+    return xmlStrEqual(text->content, reinterpret_cast<const xmlChar*>(name)) != 0;
+  return Attribute(node, "name") == name;
+}
+
+// The element among `elements` whose attribute name is `name`.
+xmlNode* Named(const std::vector<xmlNode*>& elements, const char* name) {
+  for (xmlNode* n : elements)
+    if (HasName(n, name)) return n;
+  Fail("no element named %s", name);
+}
+
+void CheckXmlDocument(xmlNode* root, const Expected& e) {
+  CHECK(Is(root, "DrumMap"), "root element %s", reinterpret_cast<const char*>(root->name));
+  const std::vector<xmlNode*> top = Elements(root);
+  CHECK(top.size() == 5, "%zu elements under DrumMap", top.size());
+  CHECK(Is(top[0], "string") && HasName(top[0], "Name"), "map name element");
+  bool present = false;
+  const std::string mapName = Attribute(top[0], "value", &present);
+  CHECK(present && mapName == ReadBack(e.mapName), "map name reads back as '%s'", mapName.c_str());
+
+  const std::vector<xmlNode*> items = Elements(Named(top, "Map"));
+  CHECK(items.size() == static_cast<std::size_t>(kNoteCount), "%zu map entries", items.size());
+  for (int note = 0; note < kNoteCount; ++note) {
+    const std::vector<xmlNode*> fields = Elements(items[note]);
+    CHECK(Is(items[note], "item") && fields.size() == 11, "map entry %d has %zu fields", note, fields.size());
+    CHECK(Number(Named(fields, "INote")) == note && Number(Named(fields, "ONote")) == note &&
+              Number(Named(fields, "DisplayNote")) == note,
+          "map entry %d: note numbers", note);
+    xmlNode* nameField = Named(fields, "Name");
+    const std::string name = Attribute(nameField, "value", &present);
+    CHECK(Is(nameField, "string") && present && name == ExpectedXmlName(e, note),
+          "map entry %d: name reads back as '%s'", note, name.c_str());
+  }
+
+  std::vector<int> order;
+  for (xmlNode* item : Elements(Named(top, "Order"))) order.push_back(Number(item));
+  CheckPermutation(order, "XML order list");
+  CHECK(order == DisplayOrder(e, "ELH"), "XML order list is not in the expected order");
+}
+
+void CheckXml(const std::string& bytes, const Expected& e) {
+  CheckXmlLines(bytes);
+  // The file declares no encoding; its names are 8-bit bytes.
+  xmlDoc* doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "drum-map.xml", "ISO-8859-1",
+                              XML_PARSE_NONET);
+  CHECK(doc != nullptr, "the XML map is not well-formed");
+  CheckXmlDocument(xmlDocGetRootElement(doc), e);
+  xmlFreeDoc(doc);
+}
+
+// ---------------------------------------------------------------------------
+// Writing.
+
+using Writer = bool (*)();
+using Checker = void (*)(const std::string&, const Expected&);
+
+// A write that fails part-way returns false and leaves the target exactly as
+// it was; one that gets through (the fault struck past the end) must be whole.
+// Returns whether it got through.
+bool WriteWithFault(Writer write, Checker check, const std::string& path, long long budget,
+                    const Expected& e) {
+  std::string before;
+  const bool existed = ReadFile(path, before);
+  SetWriteFaultAfter(budget);
+  const bool written = write();
+  SetWriteFaultAfter(-1);
+  std::string after;
+  const bool exists = ReadFile(path, after);
+  if (written) {
+    CHECK(exists, "reported written, but no file");
+    check(after, e);
+  } else {
+    CHECK(exists == existed && after == before, "a failed write changed %s", path.c_str());
+  }
+  CheckFolderHoldsOnlyTargets();
+  return written;
+}
+
+// Writes without a fault; returns the size of the file.
+std::size_t Write(Writer write, Checker check, const std::string& path, const Expected& e) {
+  CHECK(write(), "could not write %s", path.c_str());
+  std::string bytes;
+  CHECK(ReadFile(path, bytes), "written, but cannot read %s", path.c_str());
+  check(bytes, e);
+  CheckFolderHoldsOnlyTargets();
+  return bytes.size();
+}
+
+void Export(int formatIndex, Writer write, Checker check, const std::string& path, bool fault,
+            long long budget) {
+  std::strcpy(exportState.filePath, path.c_str());
+  exportState.formatIndex = formatIndex;
+  const Expected e = ExpectedFromState();
+  static ExportState before;
+  before = exportState;
+  const bool gotThrough = fault && WriteWithFault(write, check, path, budget, e);
+  const std::size_t size = Write(write, check, path, e);
+  // The fault fails the write exactly when it strikes before the last byte.
+  CHECK(!fault || gotThrough == (budget >= static_cast<long long>(size)),
+        "a write fault after %lld of %zu bytes: reported %s", budget, size,
+        gotThrough ? "written" : "failed");
+  CHECK(std::memcmp(&before, &exportState, sizeof before) == 0, "a writer changed the export state");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  std::string pattern = (fs::temp_directory_path() / "drum_map_fuzzer-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) Fail("cannot create a folder from %s", pattern.c_str());
+  folder = pattern;
+  xmlPath = (folder / "map.xml").string();
+  binaryPath = (folder / "map.drm").string();
+  CHECK(binaryPath.size() < static_cast<std::size_t>(kFilePathSize), "temporary folder path too long: %s",
+        folder.c_str());
+  std::atexit(RemoveFolder);
+  std::strcpy(exportState.directory, kDirectorySentinel);
+  xmlInitParser();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Input in = Split(data, size);
+  std::vector<std::string> names;
+  if (!ParseKit(in.kit, names)) return 0;
+
+  FillExportState(in, names);
+  CheckExportState(in, names);
+
+  Export(0, WriteXmlDrumMap, CheckXml, xmlPath, in.xmlFault, in.faultByte * 256LL);
+  Export(1, WriteBinaryDrumMap, CheckBinary, binaryPath, in.binaryFault, in.faultByte * 13LL);
+  return 0;
+}
