@@ -39,6 +39,7 @@ constexpr char kAboutText[] =
 constexpr char kWriteFailedCaption[] = "Error";
 constexpr char kWriteFailedText[] = "Could not write to the file\nIt may be in use by another application";
 
+constexpr char kPathTooLongCaption[] = "Drum Map Export";
 constexpr char kPathTooLongText[] =
     "The path of this folder is too long for a drum map directory (at most 254 characters).\n"
     "Please choose a folder with a shorter path.";
@@ -135,7 +136,7 @@ void BrowseForDirectory(HWND dialog) {
   char path[MAX_PATH];
   if (!SHGetPathFromIDListA(item.get(), path)) return;  // no file-system folder: keep the directory
   if (std::strlen(path) > kDirectoryMaxLength) {
-    MessageBoxA(dialog, kPathTooLongText, kAboutCaption, MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(dialog, kPathTooLongText, kPathTooLongCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   std::strcpy(exportState.directory, path);
