@@ -296,9 +296,11 @@ TEST_F(OptionsDialogTest, ConfirmedSaveWritesTheSelectedFormatAndCloses) {
     EXPECT_STRCASEEQ(exportState.filePath, target.c_str());
     ASSERT_TRUE(Exists(target));
     EXPECT_EQ(ReadBytes(target), ExpectedFile(target));
-    if (row.formatIndex == 1)
+    if (row.formatIndex == 1) {
       EXPECT_EQ(ReadBytes(target).size(), static_cast<std::size_t>(kBinaryDrumMapSize));
-    if (row.formatIndex == 0) EXPECT_EQ(ReadBytes(target).rfind("<DrumMap>\r\n", 0), 0u);
+    } else {
+      EXPECT_EQ(ReadBytes(target).rfind("<DrumMap>\r\n", 0), 0u);
+    }
   }
 }
 
