@@ -33,6 +33,7 @@ case $cmd in
     ;;
   start)
     make_prefix
+    display=${DISPLAY:-}
     if [ -z "${DISPLAY:-}" ]; then
       for n in $(seq 91 140); do
         if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
@@ -40,11 +41,16 @@ case $cmd in
           echo $! >"$prefix.xvfb.pid"
           for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
           echo ":$n"
+          display=":$n"
           break
         fi
       done
     fi
     "${WINESERVER:-wineserver}" -p
+    # Start Wine's background services now, detached from any pipe: started by
+    # the first test program instead, they inherit its output and keep the
+    # reader (CTest's test discovery) waiting until its timeout.
+    DISPLAY=$display "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
     ;;
   stop)
     "${WINESERVER:-wineserver}" -k 2>/dev/null || true

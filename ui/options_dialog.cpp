@@ -39,6 +39,7 @@ constexpr char kAboutText[] =
 constexpr char kWriteFailedCaption[] = "Error";
 constexpr char kWriteFailedText[] = "Could not write to the file\nIt may be in use by another application";
 
+constexpr char kPathTooLongCaption[] = "Drum Map Export";
 constexpr char kPathTooLongText[] =
     "The path of this folder is too long for a drum map directory (at most 254 characters).\n"
     "Please choose a folder with a shorter path.";
@@ -54,8 +55,13 @@ LRESULT SendItem(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lP
   return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
 }
 
-LRESULT SendItemText(HWND dialog, int id, UINT message, WPARAM wParam, const char* text) {
-  return SendItem(dialog, id, message, wParam, reinterpret_cast<LPARAM>(text));
+void SetItemText(HWND dialog, int id, const char* text) {
+  SendItem(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// Reads a control's text into `buffer`, at most size - 1 characters.
+void GetItemText(HWND dialog, int id, char* buffer, int size) {
+  SendItem(dialog, id, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer));
 }
 
 std::int32_t IsChecked(HWND dialog, int id) {
@@ -76,22 +82,23 @@ using ShellItem = std::unique_ptr<ITEMIDLIST, ShellItemFree>;
 
 void InitDialog(HWND dialog) {
   SendItem(dialog, IDC_MAP_NAME, EM_LIMITTEXT, kMapNameMaxLength);
-  SendItemText(dialog, IDC_DIRECTORY, WM_SETTEXT, 0, exportState.directory);
-  SendItemText(dialog, IDC_MAP_NAME, WM_SETTEXT, 0, exportState.mapName);
+  SetItemText(dialog, IDC_DIRECTORY, exportState.directory);
+  SetItemText(dialog, IDC_MAP_NAME, exportState.mapName);
   // Both options start switched on, whatever the export state holds.
   SendItem(dialog, IDC_ADD_NOTE_NAMES, BM_SETCHECK, BST_CHECKED);
   SendItem(dialog, IDC_MOVE_EMPTY_PADS, BM_SETCHECK, BST_CHECKED);
-  for (const char* name : kFormatNames) SendItemText(dialog, IDC_FORMAT, CB_ADDSTRING, 0, name);
+  for (const char* name : kFormatNames)
+    SendItem(dialog, IDC_FORMAT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   SendItem(dialog, IDC_FORMAT, CB_SETCURSEL, static_cast<WPARAM>(exportState.formatIndex));
 }
 
 void SaveAs(HWND dialog) {
   // Take the user's choices first: they stay in the export state even when
   // the save dialog is cancelled.
-  SendItemText(dialog, IDC_DIRECTORY, WM_GETTEXT, kDirectoryReadSize, exportState.directory);
+  GetItemText(dialog, IDC_DIRECTORY, exportState.directory, kDirectoryReadSize);
   // The map name is also the file name that the save dialog proposes.
-  SendItemText(dialog, IDC_MAP_NAME, WM_GETTEXT, kMapNameSize, exportState.filePath);
-  SendItemText(dialog, IDC_MAP_NAME, WM_GETTEXT, kMapNameSize, exportState.mapName);
+  GetItemText(dialog, IDC_MAP_NAME, exportState.filePath, kMapNameSize);
+  GetItemText(dialog, IDC_MAP_NAME, exportState.mapName, kMapNameSize);
   exportState.moveEmptyPadsToEnd = IsChecked(dialog, IDC_MOVE_EMPTY_PADS);
   exportState.addNoteNames = IsChecked(dialog, IDC_ADD_NOTE_NAMES);
   exportState.formatIndex = static_cast<std::int32_t>(SendItem(dialog, IDC_FORMAT, CB_GETCURSEL));
@@ -135,11 +142,11 @@ void BrowseForDirectory(HWND dialog) {
   char path[MAX_PATH];
   if (!SHGetPathFromIDListA(item.get(), path)) return;  // no file-system folder: keep the directory
   if (std::strlen(path) > kDirectoryMaxLength) {
-    MessageBoxA(dialog, kPathTooLongText, kAboutCaption, MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(dialog, kPathTooLongText, kPathTooLongCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   std::strcpy(exportState.directory, path);
-  SendItemText(dialog, IDC_DIRECTORY, WM_SETTEXT, 0, exportState.directory);
+  SetItemText(dialog, IDC_DIRECTORY, exportState.directory);
 }
 
 }  // namespace

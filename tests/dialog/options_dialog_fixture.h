@@ -1,0 +1,64 @@
+// Shows the real options dialog from the program's own resources, with an
+// export state that points into a fresh folder, and drives it.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "export/export_state.h"
+#include "test_support.h"
+#include "ui/options_dialog.h"
+#include "window_driver.h"
+
+namespace test {
+
+template <std::size_t N>
+void SetField(char (&field)[N], const std::string& text) {
+  ASSERT_LT(text.size(), N) << text;
+  std::memset(field, 0, N);
+  std::memcpy(field, text.data(), text.size());
+}
+
+class OptionsDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The host's thread has COM initialised when it starts the wizard.
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ResetForExport("");
+    for (int pad = 0; pad < kPadCount; pad += 3) NamePad(pad, "Pad " + std::to_string(pad));
+    SetField(exportState.directory, Directory());
+  }
+  void TearDown() override { CoUninitialize(); }
+
+  // Shows the dialog as the run does, with `script` driving it from a second
+  // thread; returns the dialog's result.
+  INT_PTR Show(const std::function<void(HWND dialog)>& script) {
+    INT_PTR result = -2;
+    RunDriven(
+        [&] {
+          result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kOptionsDialogId), nullptr,
+                                   OptionsDialogProc, 0);
+          if (result == -1) ADD_FAILURE() << "DialogBoxParamA failed, error " << GetLastError();
+        },
+        [&] {
+          HWND dialog = WaitForWindow(kOptionsTitle);
+          ASSERT_NE(dialog, nullptr) << "the options dialog did not appear";
+          script(dialog);
+        });
+    return result;
+  }
+
+  std::string Directory() const { return folder_.path().string(); }
+  std::string InFolder(const std::string& name) const { return folder_.File(name); }
+  std::vector<std::string> List() const { return folder_.List(); }
+
+ private:
+  TempDir folder_;
+};
+
+}  // namespace test

@@ -1,0 +1,450 @@
+// The options dialog, shown for real and driven from a second thread the way
+// a user would drive it: keys, clicks, the save dialog and message boxes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "options_dialog_fixture.h"
+#include "ui/resource.h"
+#include "writers/atomic_file.h"
+#include "writers/binary_drum_map.h"
+#include "writers/xml_drum_map.h"
+
+namespace test {
+namespace {
+
+const std::vector<std::string> kFormats = {"KorvatVQ/VL (XML Style)", "Korvat 5.x"};
+constexpr char kWriteFailed[] = "Could not write to the file\nIt may be in use by another application";
+
+// The fields that the dialog may write, to compare before and after.
+struct Choices {
+  std::string directory, mapName, filePath;
+  int addNoteNames, moveEmptyPadsToEnd, formatIndex, fileSaved;
+};
+
+Choices TakeChoices() {
+  return {
+      exportState.directory,          exportState.mapName,     exportState.filePath, exportState.addNoteNames,
+      exportState.moveEmptyPadsToEnd, exportState.formatIndex, exportState.fileSaved};
+}
+
+void ExpectSameChoices(const Choices& got, const Choices& want) {
+  EXPECT_EQ(got.directory, want.directory);
+  EXPECT_EQ(got.mapName, want.mapName);
+  EXPECT_EQ(got.filePath, want.filePath);
+  EXPECT_EQ(got.addNoteNames, want.addNoteNames);
+  EXPECT_EQ(got.moveEmptyPadsToEnd, want.moveEmptyPadsToEnd);
+  EXPECT_EQ(got.formatIndex, want.formatIndex);
+  EXPECT_EQ(got.fileSaved, want.fileSaved);
+}
+
+// What the writer of `formatIndex` makes of the current export state, written
+// beside the real file.
+std::string ExpectedFile(const std::string& path) {
+  const std::string chosen = exportState.filePath;
+  const std::string reference = path + ".expected";
+  SetField(exportState.filePath, reference);
+  const bool written = exportState.formatIndex == 1 ? WriteBinaryDrumMap() : WriteXmlDrumMap();
+  SetField(exportState.filePath, chosen);
+  EXPECT_TRUE(written);
+  const std::string bytes = ReadBytes(reference);
+  std::remove(reference.c_str());
+  return bytes;
+}
+
+// The visible state of the dialog's controls.
+struct Shown {
+  std::string directory, name;
+  bool addNoteNames, moveEmptyPads;
+  std::vector<std::string> formats;
+  int format;
+};
+
+Shown ReadControls(HWND dialog) {
+  return {ItemText(dialog, IDC_DIRECTORY),       ItemText(dialog, IDC_MAP_NAME),
+          IsChecked(dialog, IDC_ADD_NOTE_NAMES), IsChecked(dialog, IDC_MOVE_EMPTY_PADS),
+          ComboItems(dialog, IDC_FORMAT),        ComboSelection(dialog, IDC_FORMAT)};
+}
+
+void ExpectSameControls(const Shown& got, const Shown& want) {
+  EXPECT_EQ(got.directory, want.directory);
+  EXPECT_EQ(got.name, want.name);
+  EXPECT_EQ(got.addNoteNames, want.addNoteNames);
+  EXPECT_EQ(got.moveEmptyPads, want.moveEmptyPads);
+  EXPECT_EQ(got.formats, want.formats);
+  EXPECT_EQ(got.format, want.format);
+}
+
+// Clicks "CLOSE" and waits until the dialog has ended.
+void CloseDialog(HWND dialog) {
+  Click(dialog, IDC_CLOSE);
+  EXPECT_TRUE(WaitUntilClosed(dialog)) << "\"CLOSE\" did not end the dialog";
+}
+
+// Opens the save dialog with "SAVE AS...".
+HWND OpenSaveDialog(HWND dialog) {
+  Click(dialog, IDOK);
+  HWND save = WaitForWindow(kSaveTitle);
+  EXPECT_NE(save, nullptr) << "no save dialog";
+  return save;
+}
+
+// Unticks both boxes and chooses the binary format, as a user changing
+// everything would.
+void ChangeEverything(HWND dialog, const std::string& name) {
+  Type(dialog, IDC_MAP_NAME, name);
+  Click(dialog, IDC_ADD_NOTE_NAMES);
+  Click(dialog, IDC_MOVE_EMPTY_PADS);
+  SelectComboItem(dialog, IDC_FORMAT, 1);
+  ASSERT_FALSE(IsChecked(dialog, IDC_ADD_NOTE_NAMES));
+  ASSERT_FALSE(IsChecked(dialog, IDC_MOVE_EMPTY_PADS));
+  ASSERT_EQ(ComboSelection(dialog, IDC_FORMAT), 1);
+}
+
+TEST_F(OptionsDialogTest, ShowsTheExportStateWithBothOptionsOnAndFocusOnSaveAs) {
+  const struct {
+    const char* name;
+    std::string directory;  // empty: on the first run there is none
+    std::string mapName;
+    int addNoteNames, moveEmptyPadsToEnd, formatIndex;
+  } cases[] = {
+      {"run defaults", Directory(), "Untitled", 1, 1, 0},
+      {"options off, binary format", "C:\\Drum Maps\\Acoustic", std::string(55, 'N'), 0, 0, 1},
+      {"first run, no directory", "", "Untitled", 1, 1, 0},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    SetField(exportState.directory, row.directory);
+    SetField(exportState.mapName, row.mapName);
+    exportState.addNoteNames = row.addNoteNames;
+    exportState.moveEmptyPadsToEnd = row.moveEmptyPadsToEnd;
+    exportState.formatIndex = row.formatIndex;
+    const Choices before = TakeChoices();
+
+    const INT_PTR result = Show([&](HWND dialog) {
+      ExpectSameControls(ReadControls(dialog),
+                         {row.directory, row.mapName, true, true, kFormats, row.formatIndex});
+      EXPECT_EQ(FocusedControl(dialog), GetDlgItem(dialog, IDOK));
+      EXPECT_EQ(GetMenu(dialog), nullptr);
+      EXPECT_EQ(GetWindowLongPtrA(dialog, GWL_STYLE) & WS_SYSMENU, 0) << "a close box";
+      CloseDialog(dialog);
+    });
+    EXPECT_EQ(result, 0);
+    ExpectSameChoices(TakeChoices(), before);  // the boxes shown checked were not taken
+  }
+}
+
+TEST_F(OptionsDialogTest, CloseTakesNothing) {
+  const Choices before = TakeChoices();
+  const INT_PTR result = Show([&](HWND dialog) {
+    ChangeEverything(dialog, "Another name");
+    CloseDialog(dialog);
+  });
+  EXPECT_EQ(result, 0);
+  ExpectSameChoices(TakeChoices(), before);
+  EXPECT_EQ(exportState.fileSaved, 0);
+  EXPECT_TRUE(std::filesystem::is_empty(Directory()));
+}
+
+TEST_F(OptionsDialogTest, IgnoresEscapeAndEveryOtherCommand) {
+  const Choices before = TakeChoices();
+  Show([&](HWND dialog) {
+    const Shown shown = ReadControls(dialog);
+    PressKey(dialog, VK_ESCAPE);
+    ASSERT_TRUE(Flush(dialog));
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "Escape";
+    // Commands that no button of the dialog sends, IDCANCEL (Escape's) first.
+    for (int id : {IDCANCEL, 0, 4, 5, 6, 7, 8, IDC_DIRECTORY, IDC_MAP_NAME, IDC_ADD_NOTE_NAMES, IDC_FORMAT,
+                   IDC_MOVE_EMPTY_PADS, 0xFFFF}) {
+      SCOPED_TRACE("command " + std::to_string(id));
+      Answer(dialog, id);
+      ASSERT_TRUE(Flush(dialog));
+      EXPECT_TRUE(IsWindowVisible(dialog));
+      EXPECT_EQ(OpenWindowTitles(), std::vector<std::string>{kOptionsTitle});
+    }
+    ExpectSameControls(ReadControls(dialog), shown);
+    CloseDialog(dialog);
+  });
+  ExpectSameChoices(TakeChoices(), before);
+}
+
+TEST_F(OptionsDialogTest, EnterPressesSaveAsUnlessAnotherButtonHasTheFocus) {
+  const struct {
+    const char* name;
+    int focus;
+    const char* opens;
+    int answer;
+  } cases[] = {
+      {"focus on SAVE AS", IDOK, kSaveTitle, IDCANCEL},
+      {"focus in the name field", IDC_MAP_NAME, kSaveTitle, IDCANCEL},
+      {"focus on the format list", IDC_FORMAT, kSaveTitle, IDCANCEL},
+      {"focus on ?", IDC_ABOUT, kAboutTitle, IDOK},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    Show([&](HWND dialog) {
+      FocusControl(dialog, row.focus);
+      PressKey(dialog, VK_RETURN);
+      HWND opened = WaitForWindow(row.opens);
+      ASSERT_NE(opened, nullptr);
+      Answer(opened, row.answer);
+      ASSERT_TRUE(WaitUntilClosed(opened));
+      ASSERT_TRUE(Flush(dialog));
+      EXPECT_TRUE(IsWindowVisible(dialog));
+      CloseDialog(dialog);
+    });
+    EXPECT_EQ(exportState.fileSaved, 0);
+  }
+}
+
+TEST_F(OptionsDialogTest, SaveDialogOpensInTheDirectoryWithTitleFilterAndProposedName) {
+  Show([&](HWND dialog) {
+    HWND save = OpenSaveDialog(dialog);
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(WindowText(save), kSaveTitle);
+    EXPECT_EQ(SaveDialogFolder(save), Directory());
+    EXPECT_EQ(SaveDialogFilters(save), std::vector<std::string>{"Korvat drum map(*.drm)"});
+    EXPECT_EQ(SaveDialogFileName(save), "Untitled");
+    Answer(save, IDCANCEL);
+    ASSERT_TRUE(WaitUntilClosed(save));
+    CloseDialog(dialog);
+  });
+}
+
+TEST_F(OptionsDialogTest, CancelledSaveKeepsTheDialogOpenAndTheTakenValues) {
+  // The directory field is read back with room for 254 characters.
+  const std::string longDirectory = "C:\\" + std::string(252, 'd');
+  const struct {
+    const char* name;
+    std::string directory;
+    bool changeEverything;
+    Choices taken;
+  } cases[] = {
+      {"nothing changed", Directory(), false, {Directory(), "Untitled", "Untitled", 1, 1, 0, 0}},
+      {"everything changed", Directory(), true, {Directory(), "Kit A", "Kit A", 0, 0, 1, 0}},
+      {"directory of 255 characters",
+       longDirectory,
+       false,
+       {longDirectory.substr(0, 254), "Untitled", "Untitled", 1, 1, 0, 0}},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    ResetExportState();
+    SetField(exportState.directory, row.directory);
+    SetField(exportState.filePath, "");
+    Show([&](HWND dialog) {
+      if (row.changeEverything) ChangeEverything(dialog, "Kit A");
+      const Shown shown = ReadControls(dialog);
+      HWND save = OpenSaveDialog(dialog);
+      ASSERT_NE(save, nullptr);
+      Answer(save, IDCANCEL);
+      ASSERT_TRUE(WaitUntilClosed(save));
+      ASSERT_TRUE(Flush(dialog));
+      EXPECT_TRUE(IsWindowVisible(dialog));
+      ExpectSameControls(ReadControls(dialog), shown);
+      ExpectSameChoices(TakeChoices(), row.taken);  // taken while the dialog is still open
+      CloseDialog(dialog);
+    });
+    ExpectSameChoices(TakeChoices(), row.taken);
+    EXPECT_TRUE(std::filesystem::is_empty(Directory()));
+  }
+}
+
+TEST_F(OptionsDialogTest, ConfirmedSaveWritesTheSelectedFormatAndCloses) {
+  const struct {
+    const char* name;
+    bool changeOptions;
+    int formatIndex;
+  } cases[] = {
+      {"XML drum map, options on", false, 0},
+      {"binary drum map, options on", false, 1},
+      {"XML drum map, options off", true, 0},
+      {"binary drum map, options off", true, 1},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    ResetForExport("");
+    for (int pad = 0; pad < kPadCount; pad += 3) NamePad(pad, "Pad " + std::to_string(pad));
+    SetField(exportState.directory, Directory());
+    const std::string target = InFolder("Untitled.drm");
+    std::remove(target.c_str());
+
+    const auto start = std::chrono::steady_clock::now();
+    const INT_PTR result = Show([&](HWND dialog) {
+      if (row.changeOptions) {
+        Click(dialog, IDC_ADD_NOTE_NAMES);
+        Click(dialog, IDC_MOVE_EMPTY_PADS);
+      }
+      SelectComboItem(dialog, IDC_FORMAT, row.formatIndex);
+      HWND save = OpenSaveDialog(dialog);
+      ASSERT_NE(save, nullptr);
+      ConfirmSave(save);  // the proposed "Untitled"
+      EXPECT_TRUE(WaitUntilClosed(dialog)) << "the dialog stayed open after the save";
+    });
+    const auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
+    std::printf("driven export (%s): %.0f ms\n", row.name, elapsed.count());
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(exportState.fileSaved, 1);
+    EXPECT_EQ(exportState.formatIndex, row.formatIndex);
+    EXPECT_EQ(exportState.addNoteNames, row.changeOptions ? 0 : 1);
+    EXPECT_EQ(exportState.moveEmptyPadsToEnd, row.changeOptions ? 0 : 1);
+    EXPECT_STRCASEEQ(exportState.filePath, target.c_str());
+    ASSERT_TRUE(Exists(target));
+    EXPECT_EQ(ReadBytes(target), ExpectedFile(target));
+    if (row.formatIndex == 1) {
+      EXPECT_EQ(ReadBytes(target).size(), static_cast<std::size_t>(kBinaryDrumMapSize));
+    } else {
+      EXPECT_EQ(ReadBytes(target).rfind("<DrumMap>\r\n", 0), 0u);
+    }
+  }
+}
+
+TEST_F(OptionsDialogTest, AsksBeforeReplacingAnExistingFile) {
+  const std::string target = InFolder("Untitled.drm");
+  WriteBytes(target, "earlier drum map");
+  Show([&](HWND dialog) {
+    HWND save = OpenSaveDialog(dialog);
+    ASSERT_NE(save, nullptr);
+    ConfirmSave(save);
+    HWND question = WaitForWindow(kSaveTitle, save);
+    ASSERT_NE(question, nullptr) << "no question before replacing the file";
+    Answer(question, IDNO);
+    ASSERT_TRUE(WaitUntilClosed(question));
+    ASSERT_TRUE(Flush(save));
+    EXPECT_TRUE(IsWindowVisible(save)) << "\"No\" must return to the save dialog";
+    EXPECT_EQ(ReadBytes(target), "earlier drum map");
+    EXPECT_EQ(exportState.fileSaved, 0);
+
+    ConfirmSave(save);
+    question = WaitForWindow(kSaveTitle, save);
+    ASSERT_NE(question, nullptr);
+    Answer(question, IDYES);
+    EXPECT_TRUE(WaitUntilClosed(dialog));
+  });
+  EXPECT_EQ(exportState.fileSaved, 1);
+  EXPECT_EQ(ReadBytes(target), ExpectedFile(target));
+}
+
+TEST_F(OptionsDialogTest, FailedWriteShowsTheMessageOnceAndStillCloses) {
+  const struct {
+    const char* name;
+    int formatIndex;
+    bool holdTargetOpen;  // else the disk fills up during the write
+  } cases[] = {
+      {"XML drum map, file in use", 0, true},
+      {"binary drum map, file in use", 1, true},
+      {"XML drum map, disk full", 0, false},
+      {"binary drum map, disk full", 1, false},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.name);
+    ResetForExport("");
+    SetField(exportState.directory, Directory());
+    const std::string target = InFolder("Untitled.drm");
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (row.holdTargetOpen) {
+      WriteBytes(target, "in use");
+      held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    } else {
+      std::remove(target.c_str());
+      SetWriteFaultAfter(100);
+    }
+
+    const INT_PTR result = Show([&](HWND dialog) {
+      SelectComboItem(dialog, IDC_FORMAT, row.formatIndex);
+      HWND save = OpenSaveDialog(dialog);
+      ASSERT_NE(save, nullptr);
+      ConfirmSave(save);
+      if (row.holdTargetOpen) {
+        HWND question = WaitForWindow(kSaveTitle, save);
+        ASSERT_NE(question, nullptr);
+        Answer(question, IDYES);
+      }
+      HWND error = WaitForWindow(kErrorTitle);
+      ASSERT_NE(error, nullptr) << "no message about the failed write";
+      EXPECT_EQ(MessageText(error), kWriteFailed);
+      Answer(error, IDOK);
+      // A second message would keep the dialog open.
+      EXPECT_TRUE(WaitUntilClosed(dialog))
+          << "open windows: " << ::testing::PrintToString(OpenWindowTitles());
+    });
+    SetWriteFaultAfter(-1);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(exportState.fileSaved, 1);
+    if (row.holdTargetOpen) {
+      EXPECT_EQ(ReadBytes(target), "in use");
+    } else {
+      EXPECT_FALSE(Exists(target));
+    }
+    EXPECT_EQ(List(), std::vector<std::string>(row.holdTargetOpen ? 1 : 0, "Untitled.drm"))
+        << "a file left behind";
+  }
+}
+
+TEST_F(OptionsDialogTest, AboutBoxLeavesTheDialogUnchanged) {
+  Show([&](HWND dialog) {
+    ChangeEverything(dialog, "Kit B");
+    const Shown shown = ReadControls(dialog);
+    Click(dialog, IDC_ABOUT);
+    HWND about = WaitForWindow(kAboutTitle);
+    ASSERT_NE(about, nullptr);
+
+    // Four paragraphs, each pair separated by three line feeds.
+    std::vector<std::string> paragraphs;
+    const std::string text = MessageText(about);
+    for (std::size_t start = 0;;) {
+      const std::size_t end = text.find("\n\n\n", start);
+      paragraphs.push_back(text.substr(start, end - start));
+      if (end == std::string::npos) break;
+      start = end + 3;
+    }
+    ASSERT_EQ(paragraphs.size(), 4u) << text;
+    EXPECT_EQ(paragraphs[0], "Korvat(tm) Drum Map Export Wizard v0.5 (beta)");
+    EXPECT_EQ(paragraphs[3], "(all trademarks mentioned belong to their respective owners)");
+    for (const std::string& paragraph : paragraphs) {
+      EXPECT_FALSE(paragraph.empty());
+      EXPECT_EQ(paragraph.find('\n'), std::string::npos) << paragraph;
+    }
+    EXPECT_EQ(GetDlgItem(about, IDCANCEL), nullptr) << "only an OK button";
+
+    Answer(about, IDOK);
+    ASSERT_TRUE(WaitUntilClosed(about));
+    ASSERT_TRUE(Flush(dialog));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    ExpectSameControls(ReadControls(dialog), shown);
+    CloseDialog(dialog);
+  });
+  EXPECT_EQ(exportState.mapName, std::string("Untitled"));
+  EXPECT_EQ(exportState.fileSaved, 0);
+}
+
+TEST_F(OptionsDialogTest, AllFiftyFiveTypedCharactersReachTheFile) {
+  std::string typed = "Typed name ";
+  while (typed.size() < 60) typed += static_cast<char>('0' + typed.size() % 10);
+  const std::string kept = typed.substr(0, 55);
+  const std::string target = InFolder(kept + ".drm");
+  Show([&](HWND dialog) {
+    Type(dialog, IDC_MAP_NAME, typed);
+    EXPECT_EQ(ItemText(dialog, IDC_MAP_NAME), kept) << "the field takes 55 characters";
+    HWND save = OpenSaveDialog(dialog);
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(SaveDialogFileName(save), kept);
+    ConfirmSave(save);
+    EXPECT_TRUE(WaitUntilClosed(dialog));
+  });
+  EXPECT_EQ(exportState.mapName, kept);
+  EXPECT_STRCASEEQ(exportState.filePath, target.c_str());
+  ASSERT_TRUE(Exists(target));
+  EXPECT_NE(ReadBytes(target).find("\"" + kept + "\""), std::string::npos) << "the name in the XML drum map";
+}
+
+}  // namespace
+}  // namespace test
