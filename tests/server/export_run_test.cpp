@@ -1,0 +1,363 @@
+// The export run: the kit contract, the pad snapshot, and the settings around
+// the options dialog, which a second thread drives. The run and the dialog
+// are linked in, so the export state is this program's own; one test runs the
+// wizard of the built module instead.
+#include "export/export_run.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <windows.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "export/export_state.h"
+#include "export/host_kit.h"
+#include "export/settings_key_opener.h"
+#include "scratch_registry.h"
+#include "server_dll.h"
+#include "test_support.h"
+#include "ui/resource.h"
+#include "window_driver.h"
+
+namespace {
+
+// A stand-in for the host's kit. It records every call into its table, and
+// hands out one record whose name buffer it reuses for the next call, as a
+// host may: a name must be copied before GetPad is called again.
+class RecordingKit {
+ public:
+  explicit RecordingKit(std::vector<std::string> names) : names_(std::move(names)) {
+    names_.resize(kPadCount);
+    table_.hostSlots[0] = reinterpret_cast<void*>(&HostSlot<0>);
+    table_.hostSlots[1] = reinterpret_cast<void*>(&HostSlot<1>);
+    table_.hostSlots[2] = reinterpret_cast<void*>(&HostSlot<2>);
+    table_.GetPad = &GetPad;
+    object_.kit.table = &table_;
+    object_.self = this;
+  }
+  RecordingKit(const RecordingKit&) = delete;
+  RecordingKit& operator=(const RecordingKit&) = delete;
+
+  HostKit* kit() { return &object_.kit; }
+  const std::vector<std::string>& calls() const { return calls_; }
+
+ private:
+  // The kit object as the run sees it: the table pointer first.
+  struct Object {
+    HostKit kit;
+    RecordingKit* self;
+  };
+  struct Record {
+    unsigned char head[kPadRecordNameOffset];
+    const char* name;
+    unsigned char tail[16];
+  };
+
+  static RecordingKit& Of(HostKit* kit) { return *reinterpret_cast<Object*>(kit)->self; }
+
+  template <int slot>
+  static ULONG STDMETHODCALLTYPE HostSlot(HostKit* kit) {
+    Of(kit).calls_.push_back("slot " + std::to_string(slot));
+    return 0;
+  }
+
+  static PadRecord* STDMETHODCALLTYPE GetPad(HostKit* kit, std::int32_t index) {
+    RecordingKit& self = Of(kit);
+    self.calls_.push_back("GetPad " + std::to_string(index));
+    std::memset(&self.record_, 0xEE, sizeof self.record_);
+    std::memset(self.nameBuffer_, '#', sizeof self.nameBuffer_);
+    const std::string& name = index >= 0 && index < kPadCount ? self.names_[index] : "";
+    std::memcpy(self.nameBuffer_, name.c_str(), name.size() + 1);
+    self.record_.name = self.nameBuffer_;
+    return reinterpret_cast<PadRecord*>(&self.record_);
+  }
+
+  std::vector<std::string> names_;
+  std::vector<std::string> calls_;
+  HostKitTable table_{};
+  Object object_{};
+  Record record_{};
+  char nameBuffer_[1100]{};
+};
+
+std::vector<std::string> NumberedNames() {
+  std::vector<std::string> names;
+  for (int pad = 0; pad < kPadCount; ++pad) names.push_back("Pad " + std::to_string(pad));
+  return names;
+}
+
+std::vector<std::string> AscendingGetPadCalls() {
+  std::vector<std::string> calls;
+  for (int pad = 0; pad < kPadCount; ++pad) calls.push_back("GetPad " + std::to_string(pad));
+  return calls;
+}
+
+constexpr char kSettingsKey[] = "Software\\Ostrevane\\Vemba\\Config";
+
+class ExportRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The host's thread has COM initialised when it starts the wizard.
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ASSERT_TRUE(scratch.ok());
+    // Whatever an earlier run in this process left behind.
+    std::memset(&exportState.padNames, 'x', sizeof exportState.padNames);
+    std::memset(exportState.directory, 0, sizeof exportState.directory);
+  }
+  void TearDown() override { CoUninitialize(); }
+
+  // Runs the export with `kit` while `script` drives the options dialog.
+  void Run(RecordingKit& kit, const std::function<void(HWND dialog)>& script) {
+    HRESULT result = E_FAIL;
+    test::RunDriven([&] { result = RunExport(GetModuleHandleA(nullptr), kit.kit()); },
+                    [&] {
+                      HWND dialog = test::WaitForWindow(test::kOptionsTitle);
+                      ASSERT_NE(dialog, nullptr) << "the options dialog did not appear";
+                      script(dialog);
+                    });
+    EXPECT_EQ(result, S_OK);
+  }
+
+  static void Close(HWND dialog) {
+    test::Click(dialog, IDC_CLOSE);
+    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+  }
+
+  // Sets the directory through the folder browser, the only way the dialog
+  // offers.
+  static void ChooseDirectory(HWND dialog, const std::string& path) {
+    test::Click(dialog, IDC_BROWSE);
+    HWND browser = test::WaitForWindow(test::kBrowserTitle);
+    ASSERT_NE(browser, nullptr) << "no folder browser";
+    ASSERT_TRUE(test::SelectBrowserFolder(browser, path, std::filesystem::path(path).filename().string()))
+        << test::BrowserSelection(browser);
+    test::Answer(browser, IDOK);
+    ASSERT_TRUE(test::WaitUntilClosed(browser));
+    ASSERT_TRUE(test::Flush(dialog));
+    ASSERT_EQ(test::ItemText(dialog, IDC_DIRECTORY), path);
+  }
+
+  // Presses "SAVE AS..." and returns the save dialog (null if none appears).
+  static HWND OpenSaveDialog(HWND dialog) {
+    test::Click(dialog, IDOK);
+    return test::WaitForWindow(test::kSaveTitle);
+  }
+
+  bool PutSettings(const std::string& path, DWORD mode) {
+    HKEY key = nullptr;
+    if (RegCreateKeyA(scratch.machine(), kSettingsKey, &key) != ERROR_SUCCESS) return false;
+    const bool ok = RegSetValueExA(key, "drumMapPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                                   static_cast<DWORD>(path.size() + 1)) == ERROR_SUCCESS &&
+                    RegSetValueExA(key, "drumMapExMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode),
+                                   sizeof mode) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+  }
+  // Everything under the host maker's key; the platform's own libraries
+  // write keys of theirs elsewhere in the scratch registry.
+  std::vector<std::string> HostKeys() const {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(scratch.machine(), "Software\\Ostrevane", 0, KEY_READ, &key) != ERROR_SUCCESS)
+      return {};
+    std::vector<std::string> lines = test::Snapshot(key);
+    RegCloseKey(key);
+    return lines;
+  }
+  std::string StoredPath() const {
+    char text[512] = "";
+    DWORD size = sizeof text;
+    RegGetValueA(scratch.machine(), kSettingsKey, "drumMapPath", RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
+  }
+  DWORD StoredMode() const {
+    DWORD mode = 0xBAD;
+    DWORD size = sizeof mode;
+    RegGetValueA(scratch.machine(), kSettingsKey, "drumMapExMode", RRF_RT_REG_DWORD, nullptr, &mode, &size);
+    return mode;
+  }
+
+  test::ScratchRegistry scratch;
+  test::TempDir folder;
+};
+
+TEST_F(ExportRunTest, AsksTheKitForEachPadOnceInAscendingOrderAndForNothingElse) {
+  RecordingKit kit(NumberedNames());
+  Run(kit, [&](HWND dialog) {
+    EXPECT_EQ(kit.calls(), AscendingGetPadCalls()) << "the kit was used after the snapshot";
+    Close(dialog);
+  });
+  EXPECT_EQ(kit.calls(), AscendingGetPadCalls());
+  for (int pad = 0; pad < kPadCount; ++pad)
+    EXPECT_STREQ(exportState.padNames[pad], ("Pad " + std::to_string(pad)).c_str());
+}
+
+TEST_F(ExportRunTest, LongNamesAreCutTo254CharactersWithoutTouchingTheirNeighbours) {
+  struct Row {
+    int pad;
+    std::string name;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {9, "Kick", "Kick"},
+      {10, std::string(254, 'a'), std::string(254, 'a')},
+      {11, std::string(255, 'b'), std::string(254, 'b')},
+      {12, std::string(1000, 'c'), std::string(254, 'c')},
+      {13, "Snare", "Snare"},
+      {14, "", ""},
+  };
+  std::vector<std::string> names(kPadCount);
+  for (const Row& row : rows) names[row.pad] = row.name;
+  RecordingKit kit(names);
+  Run(kit, Close);
+
+  for (const Row& row : rows) {
+    SCOPED_TRACE("pad " + std::to_string(row.pad) + ", name of " + std::to_string(row.name.size()));
+    const char* slot = exportState.padNames[row.pad];
+    EXPECT_EQ(std::string(slot), row.expected);
+    // No byte of what the slot held before survives after the terminator.
+    for (int i = static_cast<int>(row.expected.size()); i < kPadNameSize; ++i)
+      ASSERT_EQ(slot[i], '\0') << "byte " << i;
+  }
+}
+
+TEST_F(ExportRunTest, AKitWithoutNamesGivesEmptySlotsAndTheUsualDialog) {
+  RecordingKit kit({});
+  Run(kit, [&](HWND dialog) {
+    EXPECT_EQ(test::ItemText(dialog, IDC_MAP_NAME), "Untitled");
+    EXPECT_EQ(test::ComboSelection(dialog, IDC_FORMAT), 0);
+    Close(dialog);
+  });
+  EXPECT_EQ(kit.calls(), AscendingGetPadCalls());
+  for (int pad = 0; pad < kPadCount; ++pad) {
+    SCOPED_TRACE(pad);
+    for (int i = 0; i < kPadNameSize; ++i) ASSERT_EQ(exportState.padNames[pad][i], '\0') << "byte " << i;
+  }
+}
+
+TEST_F(ExportRunTest, ClosingTheDialogLeavesTheStoredSettingsAlone) {
+  ASSERT_TRUE(PutSettings("C:\\Stored", 1));
+  const std::vector<std::string> stored = HostKeys();
+  exportState.fileSaved = 1;  // left over from an earlier run
+  RecordingKit kit(NumberedNames());
+  Run(kit, [&](HWND dialog) {
+    // The stored settings were loaded before the dialog showed them.
+    EXPECT_EQ(test::ItemText(dialog, IDC_DIRECTORY), "C:\\Stored");
+    EXPECT_EQ(test::ComboSelection(dialog, IDC_FORMAT), 1);
+    ChooseDirectory(dialog, folder.path().string());
+    test::SelectComboItem(dialog, IDC_FORMAT, 0);
+    Close(dialog);
+  });
+  EXPECT_EQ(exportState.fileSaved, 0);
+  EXPECT_EQ(HostKeys(), stored);
+}
+
+TEST_F(ExportRunTest, AConfirmedSaveStoresTheSettingsEvenWhenTheWriteFails) {
+  ASSERT_TRUE(PutSettings("C:\\Stored", 0));
+  // The target exists and another handle holds it without sharing: the
+  // writer cannot replace it.
+  const std::string target = folder.File("Untitled.drm");
+  test::WriteBytes(target, "in use");
+  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  RecordingKit kit(NumberedNames());
+  Run(kit, [&](HWND dialog) {
+    ChooseDirectory(dialog, folder.path().string());
+    test::SelectComboItem(dialog, IDC_FORMAT, 1);
+    HWND save = OpenSaveDialog(dialog);
+    ASSERT_NE(save, nullptr);
+    test::ConfirmSave(save, target);
+    HWND question = test::WaitForWindow(test::kSaveTitle, save);
+    ASSERT_NE(question, nullptr) << "no question before replacing the file";
+    test::Answer(question, IDYES);
+    HWND error = test::WaitForWindow(test::kErrorTitle);
+    ASSERT_NE(error, nullptr) << "no message about the failed write";
+    test::Answer(error, IDOK);
+    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+  });
+  CloseHandle(held);
+
+  EXPECT_EQ(test::ReadBytes(target), "in use");
+  EXPECT_EQ(exportState.fileSaved, 1);
+  EXPECT_EQ(StoredPath(), folder.path().string());
+  EXPECT_EQ(StoredMode(), 1u);
+}
+
+LONG WINAPI RefuseSettingsKey(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
+                              LPDWORD) {
+  return ERROR_ACCESS_DENIED;
+}
+
+// Without stored settings (the settings key cannot be opened), the directory
+// and the file path of one run are still there in the next run of the same
+// process; the map name and the options start again from their defaults.
+TEST_F(ExportRunTest, DirectoryAndFilePathCarryOverToTheNextRun) {
+  SetSettingsKeyOpener(RefuseSettingsKey);
+  const std::string target = folder.File("First.drm");
+  RecordingKit first(NumberedNames());
+  Run(first, [&](HWND dialog) {
+    ChooseDirectory(dialog, folder.path().string());
+    test::Type(dialog, IDC_MAP_NAME, "First");
+    test::Click(dialog, IDC_ADD_NOTE_NAMES);
+    test::Click(dialog, IDC_MOVE_EMPTY_PADS);
+    HWND save = OpenSaveDialog(dialog);
+    ASSERT_NE(save, nullptr);
+    test::ConfirmSave(save, target);
+    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+  });
+  ASSERT_TRUE(test::Exists(target));
+  EXPECT_STRCASEEQ(exportState.filePath, target.c_str());
+
+  RecordingKit second(NumberedNames());
+  Run(second, [&](HWND dialog) {
+    EXPECT_EQ(test::ItemText(dialog, IDC_DIRECTORY), folder.path().string());
+    EXPECT_EQ(test::ItemText(dialog, IDC_MAP_NAME), "Untitled");
+    EXPECT_TRUE(test::IsChecked(dialog, IDC_ADD_NOTE_NAMES));
+    EXPECT_TRUE(test::IsChecked(dialog, IDC_MOVE_EMPTY_PADS));
+    Close(dialog);
+  });
+  EXPECT_STRCASEEQ(exportState.filePath, target.c_str());
+  EXPECT_EQ(exportState.addNoteNames, 1);
+  EXPECT_EQ(exportState.moveEmptyPadsToEnd, 1);
+  SetSettingsKeyOpener(nullptr);
+  EXPECT_EQ(HostKeys(), std::vector<std::string>{});
+}
+
+// The wizard of the built module runs the same export, with the dialog from
+// the module's own resources.
+class ModuleRunTest : public test::ServerTest {
+ protected:
+  void SetUp() override {
+    test::ServerTest::SetUp();
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ASSERT_TRUE(scratch.ok());
+  }
+  void TearDown() override {
+    CoUninitialize();
+    test::ServerTest::TearDown();
+  }
+  test::ScratchRegistry scratch;
+};
+
+TEST_F(ModuleRunTest, TheWizardsRunSnapshotsThePadsAndShowsTheDialog) {
+  IDrumMapWizard* wizard = NewWizard();
+  ASSERT_NE(wizard, nullptr);
+  RecordingKit kit(NumberedNames());
+  HRESULT result = E_FAIL;
+  test::RunDriven([&] { result = wizard->Run(kit.kit()); },
+                  [&] {
+                    HWND dialog = test::WaitForWindow(test::kOptionsTitle);
+                    ASSERT_NE(dialog, nullptr) << "the module's options dialog did not appear";
+                    test::Click(dialog, IDC_CLOSE);
+                    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+                  });
+  EXPECT_EQ(result, S_OK);
+  EXPECT_EQ(kit.calls(), AscendingGetPadCalls());
+  EXPECT_EQ(wizard->Release(), 0u);
+}
+
+}  // namespace
