@@ -70,8 +70,8 @@ mkdir "$folder"
 cp "$files/register.cmd" "$files/unregister.cmd" "$folder/"
 cp "$module" "$folder/"
 prefix=$root/out/package-wineprefix
-display=$(DISPLAY= scripts/wine-session.sh start "$prefix" $arch)
-session=("$prefix" $arch)
+display=$(DISPLAY='' scripts/wine-session.sh start "$prefix" $arch)
+session=("$prefix" "$arch")
 . scripts/wine-env.sh "$prefix" $arch
 export DISPLAY=$display
 server_key='HKCR\CLSID\{D169D29F-53D1-4873-BD56-9082F52434D0}\InprocServer32'

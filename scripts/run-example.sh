@@ -31,9 +31,11 @@ else
 fi
 mkdir -p out
 build=$root/build/$preset
-cmake --preset $preset >out/build.log 2>&1 &&
-  cmake --build --preset $preset --target KorvatDrumMap standin-host demo-driver >>out/build.log 2>&1 ||
-  { cat out/build.log; exit 1; }
+if ! { cmake --preset $preset && cmake --build --preset $preset --target KorvatDrumMap standin-host demo-driver; } \
+  >out/build.log 2>&1; then
+  cat out/build.log
+  exit 1
+fi
 
 # Wine sees the Unix root as drive Z:.
 winpath() { echo "Z:$(tr / '\\' <<<"$1")"; }
@@ -46,7 +48,7 @@ echo "Wine prefix $prefix (created on first use, which takes a minute)"
 if [ $interactive = yes ]; then
   scripts/wine-session.sh start "$prefix" $arch >/dev/null
 else
-  DISPLAY=$(DISPLAY= scripts/wine-session.sh start "$prefix" $arch)
+  DISPLAY=$(DISPLAY='' scripts/wine-session.sh start "$prefix" $arch)
   [ -n "$DISPLAY" ] || { echo "run-example: could not start Xvfb" >&2; exit 1; }
   export DISPLAY
 fi
@@ -108,7 +110,10 @@ if convert "$shot.bmp" "$shot.png" 2>/dev/null; then
 else
   shot=$shot.bmp
 fi
-[ -s "$drum_map" ] && [ -s "$shot" ] || { echo "run-example: the files are missing" >&2; exit 1; }
+if [ ! -s "$drum_map" ] || [ ! -s "$shot" ]; then
+  echo "run-example: the files are missing" >&2
+  exit 1
+fi
 
 echo
 echo "Drum map:   ${drum_map#"$root"/} ($(stat -c %s "$drum_map") bytes, XML drum map)"
