@@ -69,7 +69,10 @@ folder="$work/Drum Wizards (x86)"
 mkdir "$folder"
 cp "$files/register.cmd" "$files/unregister.cmd" "$folder/"
 cp "$module" "$folder/"
-prefix=$root/out/package-wineprefix
+# The example run's prefix (same kind on the same machine): the check
+# unregisters what it registered, and run-example.sh registers its module
+# again on every run.
+prefix=$root/out/wineprefix
 display=$(DISPLAY='' scripts/wine-session.sh start "$prefix" $arch)
 session=("$prefix" "$arch")
 . scripts/wine-env.sh "$prefix" $arch
