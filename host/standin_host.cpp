@@ -1,10 +1,8 @@
-// A stand-in for the drum sampler: finds the wizards registered under
-// HKEY_LOCAL_MACHINE "Software\Ostrevane\VbWizards", creates each through
-// COM, shows its name and runs it with a kit read from a kit file.
-//
-// usage: standin-host [--list] KIT
-//   --list   only list the wizards found (class id and name)
-// Exit status: 0 ran, 1 the kit or a wizard failed, 2 usage, 3 no wizard.
+// A stand-in for the drum sampler: finds the registered wizards, creates
+// each through COM, shows its name and runs it with a kit read from a kit
+// file.
+#include "host/standin_host.h"
+
 #include <objbase.h>
 #include <windows.h>
 
@@ -41,6 +39,13 @@ std::vector<CLSID> RegisteredWizards() {
   return wizards;
 }
 
+// An HRESULT as the platform's documentation writes it: 0x80004005.
+std::string HresultText(HRESULT hr) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+  return text;
+}
+
 std::string ClassIdText(const CLSID& clsid) {
   wchar_t wide[40];
   StringFromGUID2(clsid, wide, 40);
@@ -58,64 +63,63 @@ HWND CreateMainWindow() {
   wc.lpszClassName = "StandinHostWindow";
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   RegisterClassA(&wc);
-  HWND window = CreateWindowA(wc.lpszClassName, "Vemba stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                              40, 480, 320, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND window = CreateWindowA(wc.lpszClassName, kStandinHostTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                              480, 320, nullptr, nullptr, wc.hInstance, nullptr);
   SetForegroundWindow(window);
   return window;
 }
 
-int Usage() {
-  std::fprintf(stderr, "usage: standin-host [--list] KIT\n");
+int Usage(std::ostream& err) {
+  err << "usage: standin-host [--list] KIT\n";
   return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int RunStandinHost(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   bool listOnly = false;
   const char* kitPath = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--list") == 0) {
       listOnly = true;
     } else if (argv[i][0] == '-' || kitPath != nullptr) {
-      return Usage();
+      return Usage(err);
     } else {
       kitPath = argv[i];
     }
   }
-  if (kitPath == nullptr && !listOnly) return Usage();
+  if (kitPath == nullptr && !listOnly) return Usage(err);
 
   std::vector<std::string> names;
   std::string problem;
   if (kitPath != nullptr && !ReadKitFile(kitPath, names, problem)) {
-    std::fprintf(stderr, "standin-host: %s: %s\n", kitPath, problem.c_str());
+    err << "standin-host: " << kitPath << ": " << problem << '\n';
     return 1;
   }
 
   if (FAILED(CoInitialize(nullptr))) return 1;
   const std::vector<CLSID> wizards = RegisteredWizards();
-  if (wizards.empty()) std::printf("no wizard registered\n");
-  HWND window = listOnly ? nullptr : CreateMainWindow();
+  if (wizards.empty()) out << "no wizard registered" << std::endl;
+  HWND window = listOnly || wizards.empty() ? nullptr : CreateMainWindow();
   int status = wizards.empty() ? 3 : 0;
   for (const CLSID& clsid : wizards) {
     IDrumMapWizard* wizard = nullptr;
     const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDrumMapWizard,
                                         reinterpret_cast<void**>(&wizard));
     if (FAILED(hr)) {
-      std::printf("%s: cannot be created (0x%08lX)\n", ClassIdText(clsid).c_str(),
-                  static_cast<unsigned long>(hr));
+      out << ClassIdText(clsid) << ": cannot be created (" << HresultText(hr) << ")" << std::endl;
       status = 1;
       continue;
     }
     char name[256] = {};
     wizard->GetName(name);
-    std::printf("%s: %s\n", ClassIdText(clsid).c_str(), name);
-    std::fflush(stdout);
+    // Flushed: a user at the console sees the name before the dialog opens.
+    out << ClassIdText(clsid) << ": " << name << std::endl;
     if (!listOnly) {
       StandinKit kit(names);
       const HRESULT result = wizard->Run(&kit);
-      std::printf("run returned 0x%08lX after %d pad requests\n", static_cast<unsigned long>(result),
-                  kit.padRequests());
+      out << "run returned " << HresultText(result) << " after " << kit.padRequests() << " pad requests"
+          << std::endl;
       if (result != S_OK) status = 1;
     }
     wizard->Release();
