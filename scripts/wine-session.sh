@@ -23,6 +23,13 @@ make_prefix() {
     # Let this server end, so that a persistent one can take its place.
     "${WINESERVER:-wineserver}" -w || true
   fi
+  # The dialog asks for "MS Sans Serif"; Wine finds its own bitmap fonts
+  # (package fonts-wine) only in the prefix's Fonts folder, as Windows has
+  # them. Without them a wider substitute cuts off the dialog's labels.
+  local fonts=$prefix/drive_c/windows/Fonts
+  if [ -d "$fonts" ] && [ ! -e "$fonts/sserife.fon" ] && [ -d /usr/share/wine/fonts ]; then
+    cp /usr/share/wine/fonts/* "$fonts/"
+  fi
   flock -u 9
   [ -f "$prefix/system.reg" ] || { echo "could not create the Wine prefix $prefix" >&2; exit 1; }
 }
