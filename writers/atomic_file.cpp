@@ -35,7 +35,13 @@ AtomicFile::AtomicFile(const char* target) : target_(target) {
     tempPath_ = target_ + suffix;
     file_ = CreateNewFile(tempPath_.c_str());
   }
-  if (file_ == nullptr) tempPath_.clear();
+  if (file_ == nullptr) {
+    tempPath_.clear();
+    return;
+  }
+  // The writers hand over whole lines or whole files and flush after each:
+  // without a stream buffer each one goes to the system in a single call.
+  std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 AtomicFile::~AtomicFile() { Discard(); }
