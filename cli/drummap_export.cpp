@@ -92,8 +92,8 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
 
   ResetExportState();
   for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, names[pad].c_str());
-  std::strcpy(exportState.mapName, options.name.c_str());
-  std::strcpy(exportState.filePath, options.output.c_str());
+  CopyText(exportState.mapName, options.name.c_str());
+  CopyText(exportState.filePath, options.output.c_str());
   exportState.addNoteNames = options.noteNames ? 1 : 0;
   exportState.moveEmptyPadsToEnd = options.moveEmptyPads ? 1 : 0;
   exportState.formatIndex = options.format;

@@ -6,16 +6,6 @@
 // options, which start switched on.
 ExportState exportState = {{}, "", "", "", "", 1, 1, 0, 0};
 
-namespace {
-
-template <std::size_t N>
-void CopyText(char (&dst)[N], const char* text) {
-  std::strncpy(dst, text, N - 1);
-  dst[N - 1] = '\0';
-}
-
-}  // namespace
-
 void ResetExportState() {
   CopyText(exportState.storedPath, "C:\\");
   exportState.fileSaved = 0;

@@ -3,7 +3,9 @@
 // and the writers read and write its fields directly.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 constexpr int kPadCount = 96;
 constexpr int kFirstPadNote = 24;  // pad k plays note k + 24
@@ -32,6 +34,14 @@ extern ExportState exportState;
 // The defaults every run starts from. `directory` and `filePath` keep their
 // values from the previous run; `padNames` is overwritten by the snapshot.
 void ResetExportState();
+
+// Copies text into one of the state's fixed buffers: at most N - 1
+// characters, the rest of the buffer zero-filled, always terminated.
+template <std::size_t N>
+void CopyText(char (&dst)[N], const char* text) {
+  std::strncpy(dst, text, N - 1);
+  dst[N - 1] = '\0';
+}
 
 // Copies a pad's name into its slot: at most 254 characters, the rest of the
 // slot zero-filled, so no byte of an earlier name survives.

@@ -19,13 +19,6 @@ constexpr DWORD kPathQuerySize = 255;
 
 SettingsKeyOpener keyOpener = nullptr;
 
-// Copies text of at most N - 1 characters and zero-fills the rest of `dst`.
-template <std::size_t N>
-void CopyText(char (&dst)[N], const char* text) {
-  std::strncpy(dst, text, N - 1);
-  dst[N - 1] = '\0';
-}
-
 // Opens the settings key, creating it when it is missing. Only a key that
 // existed before this call is returned open: a key just created is closed
 // again at once and stays empty. A key that cannot be opened or created gives

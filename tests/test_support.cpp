@@ -59,8 +59,7 @@ bool Exists(const std::string& path) {
 void ResetForExport(const std::string& filePath) {
   ResetExportState();
   for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, "");
-  std::strncpy(exportState.filePath, filePath.c_str(), kFilePathSize - 1);
-  exportState.filePath[kFilePathSize - 1] = '\0';
+  CopyText(exportState.filePath, filePath.c_str());
 }
 
 void NamePad(int pad, const std::string& name) { SetPadName(pad, name.c_str()); }

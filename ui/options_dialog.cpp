@@ -145,7 +145,7 @@ void BrowseForDirectory(HWND dialog) {
     MessageBoxA(dialog, kPathTooLongText, kPathTooLongCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  std::strcpy(exportState.directory, path);
+  CopyText(exportState.directory, path);
   SetItemText(dialog, IDC_DIRECTORY, exportState.directory);
 }
 
