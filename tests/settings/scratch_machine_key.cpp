@@ -6,41 +6,17 @@ namespace test {
 
 namespace {
 
-constexpr char kScratchParent[] = "Software\\DrumMapTests";
 constexpr char kSettingsKey[] = "Software\\Ostrevane\\Vemba\\Config";
-
-std::string UniqueName() {
-  static int counter = 0;
-  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = info != nullptr ? info->name() : "test";
-  for (char& c : name)
-    if (c == '/' || c == '\\') c = '_';
-  return name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
-}
 
 }  // namespace
 
-ScratchMachineKey::ScratchMachineKey() : path_(std::string(kScratchParent) + "\\" + UniqueName()) {
-  DWORD disposition = 0;
-  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, root_.put(), &disposition),
-            ERROR_SUCCESS);
-  EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY)) << path_ << " was left by an earlier run";
-  EXPECT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_.get()), ERROR_SUCCESS);
-}
+ScratchMachineKey::ScratchMachineKey() { EXPECT_TRUE(registry_.ok()) << "no scratch registry"; }
 
-ScratchMachineKey::~ScratchMachineKey() {
-  RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-  root_.Close();
-  EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str()), ERROR_SUCCESS);
-  RegDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
-  // Fails while other tests still hold their keys there; the last one removes it.
-  RegDeleteKeyA(HKEY_CURRENT_USER, kScratchParent);
-}
+ScratchMachineKey::~ScratchMachineKey() = default;
 
 RegistryKey ScratchMachineKey::OpenSettingsKey() const {
   HKEY handle = nullptr;
-  if (RegOpenKeyExA(root_.get(), kSettingsKey, 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(registry_.machine(), kSettingsKey, 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS)
     return RegistryKey();
   return RegistryKey(handle);
 }
@@ -49,13 +25,13 @@ bool ScratchMachineKey::SettingsKeyExists() const { return static_cast<bool>(Ope
 
 void ScratchMachineKey::CreateSettingsKey() const {
   RegistryKey key;
-  EXPECT_EQ(RegCreateKeyExA(root_.get(), kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                            nullptr, key.put(), nullptr),
+  EXPECT_EQ(RegCreateKeyExA(registry_.machine(), kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
             ERROR_SUCCESS);
 }
 
 void ScratchMachineKey::DeleteSettingsKey() const {
-  EXPECT_EQ(RegDeleteTreeA(root_.get(), kSettingsKey), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteTreeA(registry_.machine(), kSettingsKey), ERROR_SUCCESS);
 }
 
 int ScratchMachineKey::ValueCount() const {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "export/registry_key.h"
+#include "scratch_registry.h"
 
 namespace test {
 
@@ -41,8 +42,7 @@ class ScratchMachineKey {
  private:
   RegistryKey OpenSettingsKey() const;
 
-  std::string path_;  // below HKEY_CURRENT_USER
-  RegistryKey root_;
+  ScratchRegistry registry_;
 };
 
 }  // namespace test
