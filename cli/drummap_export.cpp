@@ -6,8 +6,7 @@
 
 #include "cli/kit_file.h"
 #include "export/export_state.h"
-#include "writers/binary_drum_map.h"
-#include "writers/xml_drum_map.h"
+#include "writers/drum_map_format.h"
 
 namespace {
 
@@ -23,13 +22,23 @@ constexpr const char* kUsage =
     "  -o PATH              the file to write (default: NAME.drm)\n";
 
 struct Options {
-  int format = 0;
+  const DrumMapFormatInfo* format = &kDrumMapFormats[0];
   std::string name = "Untitled";
   bool noteNames = true;
   bool moveEmptyPads = true;
   std::string output;
   std::string kit;
 };
+
+// "xml or binary": the command-line names of all formats.
+std::string FormatNames() {
+  std::string names;
+  for (std::size_t i = 0; i < kDrumMapFormats.size(); ++i) {
+    if (i > 0) names += i + 1 == kDrumMapFormats.size() ? " or " : ", ";
+    names += kDrumMapFormats[i].commandLineName;
+  }
+  return names;
+}
 
 int Usage(std::ostream& err, const std::string& problem) {
   err << "drummap-export: " << problem << "\n" << kUsage;
@@ -44,13 +53,9 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
     if (takesValue && i + 1 >= argc) return Usage(err, "missing value after " + arg);
     if (arg == "--format") {
       const std::string value = argv[++i];
-      if (value == "xml") {
-        options.format = 0;
-      } else if (value == "binary") {
-        options.format = 1;
-      } else {
-        return Usage(err, "unknown format '" + value + "' (xml or binary)");
-      }
+      options.format = FindDrumMapFormat(value.c_str());
+      if (options.format == nullptr)
+        return Usage(err, "unknown format '" + value + "' (" + FormatNames() + ")");
     } else if (arg == "--name") {
       options.name = argv[++i];
       if (options.name.size() > kMapNameSize - 1) return Usage(err, "the name is longer than 55 bytes");
@@ -71,7 +76,7 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
     }
   }
   if (options.kit.empty()) return Usage(err, "no kit file given");
-  if (options.output.empty()) options.output = options.name + ".drm";
+  if (options.output.empty()) options.output = options.name + "." + options.format->defaultExtension;
   if (options.output.size() > kFilePathSize - 1)
     return Usage(err, "the output path is longer than 199 bytes");
   return 0;
@@ -96,10 +101,9 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
   CopyText(exportState.filePath, options.output.c_str());
   exportState.addNoteNames = options.noteNames ? 1 : 0;
   exportState.moveEmptyPadsToEnd = options.moveEmptyPads ? 1 : 0;
-  exportState.formatIndex = options.format;
+  exportState.formatIndex = static_cast<std::int32_t>(options.format->format);
 
-  const bool written = options.format == 1 ? WriteBinaryDrumMap() : WriteXmlDrumMap();
-  if (!written) {
+  if (!WriteDrumMap()) {
     err << "drummap-export: " << options.output
         << ": could not write to the file (it may be in use by another application)\n";
     return 1;

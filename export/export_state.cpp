@@ -1,7 +1,5 @@
 #include "export/export_state.h"
 
-#include <cstring>
-
 // Static storage: everything is zero (empty strings) at load except the two
 // options, which start switched on.
 ExportState exportState = {{}, "", "", "", "", 1, 1, 0, 0};
@@ -15,10 +13,4 @@ void ResetExportState() {
   exportState.moveEmptyPadsToEnd = 1;
 }
 
-void SetPadName(int pad, const char* name) {
-  char* slot = exportState.padNames[pad];
-  // strncpy stops at the name's terminator and zero-fills the rest of the
-  // 254 bytes; the last byte of the slot is always the terminator.
-  std::strncpy(slot, name, kPadNameMaxLength);
-  slot[kPadNameMaxLength] = '\0';
-}
+void SetPadName(int pad, const char* name) { CopyText(exportState.padNames[pad], name); }

@@ -25,7 +25,7 @@ struct ExportState {
   char filePath[kFilePathSize];
   std::int32_t addNoteNames;
   std::int32_t moveEmptyPadsToEnd;
-  std::int32_t formatIndex;  // 0 = XML drum map, 1 = binary drum map
+  std::int32_t formatIndex;  // index into kDrumMapFormats (writers/drum_map_format.h)
   std::int32_t fileSaved;
 };
 

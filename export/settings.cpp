@@ -5,8 +5,9 @@
 #include <cstring>
 
 #include "export/export_state.h"
-#include "export/registry_key.h"
-#include "export/settings_key_opener.h"
+#include "platform/registry_fault_hook.h"
+#include "platform/registry_key.h"
+#include "writers/drum_map_format.h"
 
 namespace {
 
@@ -17,18 +18,18 @@ constexpr char kDefaultPath[] = "C:\\";
 // A stored directory of at most 254 characters and its terminator loads.
 constexpr DWORD kPathQuerySize = 255;
 
-SettingsKeyOpener keyOpener = nullptr;
-
 // Opens the settings key, creating it when it is missing. Only a key that
 // existed before this call is returned open: a key just created is closed
 // again at once and stays empty. A key that cannot be opened or created gives
 // an empty RegistryKey and nothing to close.
 RegistryKey OpenExistingSettingsKey() {
-  const SettingsKeyOpener open = keyOpener != nullptr ? keyOpener : &RegCreateKeyExA;
+  if (InjectedRegistryFault(RegistryCall::kCreateKey, HKEY_LOCAL_MACHINE, kSettingsKey, KEY_ALL_ACCESS) !=
+      ERROR_SUCCESS)
+    return RegistryKey();
   HKEY handle = nullptr;
   DWORD disposition = 0;
-  if (open(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-           &handle, &disposition) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, &handle, &disposition) != ERROR_SUCCESS)
     return RegistryKey();
   RegistryKey key(handle);
   if (disposition != REG_OPENED_EXISTING_KEY) return RegistryKey();
@@ -59,7 +60,7 @@ void LoadPath(HKEY key) {
 
 void LoadFormat(HKEY key) {
   // The reported type is not examined: whatever bytes are found (up to 4)
-  // form the number, and only the number 1 selects the binary format.
+  // form the number.
   DWORD mode = 0;
   DWORD size = sizeof mode;
   if (RegQueryValueExA(key, kFormatValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&mode), &size) !=
@@ -68,12 +69,10 @@ void LoadFormat(HKEY key) {
     RegSetValueExA(key, kFormatValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&xml), sizeof xml);
     return;
   }
-  exportState.formatIndex = mode == 1 ? 1 : 0;
+  exportState.formatIndex = FormatIndexFromStoredMode(mode);
 }
 
 }  // namespace
-
-void SetSettingsKeyOpener(SettingsKeyOpener opener) { keyOpener = opener; }
 
 void LoadSettings() {
   const RegistryKey key = OpenExistingSettingsKey();

@@ -12,13 +12,11 @@
 #include <vector>
 
 #include "cli/kit_file.h"
-#include "export/registry_key.h"
 #include "host/standin_kit.h"
+#include "platform/registry_key.h"
 #include "server/idrum_map_wizard.h"
 
 namespace {
-
-constexpr const char* kWizardListKey = "Software\\Ostrevane\\VbWizards";
 
 // The class ids listed under the wizard list, in registry order.
 std::vector<CLSID> RegisteredWizards() {

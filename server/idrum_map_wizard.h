@@ -21,5 +21,9 @@ struct IDrumMapWizard : public IUnknown {
   virtual std::int32_t STDMETHODCALLTYPE GetName(char* buffer) = 0;
 };
 
+// The host's list of wizards under HKEY_LOCAL_MACHINE: one empty subkey per
+// wizard, named by its class id. Registration writes it; the host reads it.
+inline constexpr char kWizardListKey[] = "Software\\Ostrevane\\VbWizards";
+
 inline constexpr char kWizardName[] = "Korvat DrumMap Export";
 inline constexpr std::int32_t kWizardNameSize = sizeof kWizardName;  // 22, terminator included

@@ -4,8 +4,9 @@
 
 #include <cstring>
 
-#include "export/registry_key.h"
-#include "server/registry_fault_hook.h"
+#include "platform/registry_fault_hook.h"
+#include "platform/registry_key.h"
+#include "server/idrum_map_wizard.h"
 
 namespace {
 
@@ -24,13 +25,14 @@ void ClassKeyPath(const ClassIdText& classId, char (&path)[kKeyPathSize]) {
 }
 
 void WizardKeyPath(const ClassIdText& classId, char (&path)[kKeyPathSize]) {
-  wsprintfA(path, "Software\\Ostrevane\\VbWizards\\%ls", classId.text);
+  wsprintfA(path, "%s\\%ls", kWizardListKey, classId.text);
 }
 
 // The registry calls of the registration, each open to an injected failure.
 
 LSTATUS CreateKey(HKEY parent, const char* path, RegistryKey& key) {
-  if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kCreateKey, parent, path)) return fault;
+  if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kCreateKey, parent, path, MAXIMUM_ALLOWED))
+    return fault;
   return RegCreateKeyA(parent, path, key.put());
 }
 
@@ -47,7 +49,8 @@ LSTATUS SetStringValue(HKEY key, const char* name, const char* text) {
 }
 
 LSTATUS OpenKey(HKEY parent, const char* name, RegistryKey& key) {
-  if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kOpenKey, parent, name)) return fault;
+  if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kOpenKey, parent, name, MAXIMUM_ALLOWED))
+    return fault;
   return RegOpenKeyExA(parent, name, 0, MAXIMUM_ALLOWED, key.put());
 }
 

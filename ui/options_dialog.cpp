@@ -5,16 +5,14 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
+#include "drummap_version.h"
 #include "export/export_state.h"
 #include "ui/resource.h"
-#include "writers/binary_drum_map.h"
-#include "writers/xml_drum_map.h"
+#include "writers/drum_map_format.h"
 
 namespace {
-
-// Format list entries; the list index is `formatIndex`.
-constexpr const char* kFormatNames[] = {"KorvatVQ/VL (XML Style)", "Korvat 5.x"};
 
 // The name field takes 55 typed characters, and all of them are read back.
 constexpr int kMapNameMaxLength = kMapNameSize - 1;
@@ -25,16 +23,13 @@ constexpr int kDirectoryMaxLength = kDirectoryReadSize - 1;
 
 constexpr char kBrowseInstruction[] = "Please select the dir where the drum maps should be stored";
 constexpr char kSaveTitle[] = "Save a Korvat drum map file...";
-// One description and pattern, ended by an empty pair.
-constexpr char kSaveFilter[] = "Korvat drum map(*.drm)\0*.drm\0";
-constexpr char kDefaultExtension[] = "drm";
 
 constexpr char kAboutCaption[] = "About Drum Map Export";
-constexpr char kAboutText[] =
-    "Korvat(tm) Drum Map Export Wizard v0.5 (beta)\n\n\n"
-    "Written by the author of Korvat DrumMap Export for all Vemba users\n\n\n"
-    "Thanks to everyone who tried the beta versions with their own kits\n\n\n"
-    "(all trademarks mentioned belong to their respective owners)";
+constexpr char kAboutText[] = "Korvat(tm) Drum Map Export Wizard v" DRUMMAP_VERSION_SHORT
+                              " (beta)\n\n\n"
+                              "Written by the author of Korvat DrumMap Export for all Vemba users\n\n\n"
+                              "Thanks to everyone who tried the beta versions with their own kits\n\n\n"
+                              "(all trademarks mentioned belong to their respective owners)";
 
 constexpr char kWriteFailedCaption[] = "Error";
 constexpr char kWriteFailedText[] = "Could not write to the file\nIt may be in use by another application";
@@ -87,8 +82,8 @@ void InitDialog(HWND dialog) {
   // Both options start switched on, whatever the export state holds.
   SendItem(dialog, IDC_ADD_NOTE_NAMES, BM_SETCHECK, BST_CHECKED);
   SendItem(dialog, IDC_MOVE_EMPTY_PADS, BM_SETCHECK, BST_CHECKED);
-  for (const char* name : kFormatNames)
-    SendItem(dialog, IDC_FORMAT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  for (const DrumMapFormatInfo& format : kDrumMapFormats)
+    SendItem(dialog, IDC_FORMAT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format.listText));
   SendItem(dialog, IDC_FORMAT, CB_SETCURSEL, static_cast<WPARAM>(exportState.formatIndex));
 }
 
@@ -103,29 +98,33 @@ void SaveAs(HWND dialog) {
   exportState.addNoteNames = IsChecked(dialog, IDC_ADD_NOTE_NAMES);
   exportState.formatIndex = static_cast<std::int32_t>(SendItem(dialog, IDC_FORMAT, CB_GETCURSEL));
 
+  // The selected format's filter, one description and pattern ended by an
+  // empty pair (the string's own terminator adds the second NUL). Without a
+  // selection the first format's serves; the write then fails below.
+  const DrumMapFormatInfo* selected = FindDrumMapFormat(exportState.formatIndex);
+  const DrumMapFormatInfo& offered = selected != nullptr ? *selected : kDrumMapFormats[0];
+  std::string filter = offered.filterText;
+  filter += '\0';
+  filter += offered.filterPattern;
+  filter += '\0';
+
   OPENFILENAMEA save = {};
   save.lStructSize = kOpenFileNameSize;
   save.hwndOwner = GetForegroundWindow();
-  save.lpstrFilter = kSaveFilter;
+  save.lpstrFilter = filter.c_str();
   save.nFilterIndex = 1;
   save.lpstrFile = exportState.filePath;
   save.nMaxFile = kFilePathSize;
   save.lpstrInitialDir = exportState.directory;
   save.lpstrTitle = kSaveTitle;
   save.Flags = OFN_OVERWRITEPROMPT | OFN_LONGNAMES;
-  save.lpstrDefExt = kDefaultExtension;
+  save.lpstrDefExt = offered.defaultExtension;
   if (!GetSaveFileNameA(&save)) return;  // cancelled: the dialog stays open
 
   // A confirmed file name is what makes the run store the settings, whether
   // or not the file can then be written.
   exportState.fileSaved = 1;
-  bool written = true;
-  if (exportState.formatIndex == 0) {
-    written = WriteXmlDrumMap();
-  } else if (exportState.formatIndex == 1) {
-    written = WriteBinaryDrumMap();
-  }
-  if (!written) MessageBoxA(GetForegroundWindow(), kWriteFailedText, kWriteFailedCaption, MB_OK);
+  if (!WriteDrumMap()) MessageBoxA(GetForegroundWindow(), kWriteFailedText, kWriteFailedCaption, MB_OK);
   EndDialog(dialog, 0);
 }
 

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
-constexpr int kOptionsDialogId = 107;
+#include "ui/resource.h"
+
+constexpr int kOptionsDialogId = IDD_OPTIONS;
 
 // The dialog procedure given to DialogBoxParamA. Works entirely on the
 // export state; ends the dialog after a confirmed save or on "CLOSE".

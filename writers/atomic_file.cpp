@@ -7,6 +7,7 @@
 
 namespace {
 
+// Bytes left before writes fail; negative: no fault.
 long long writeFaultBudget = -1;
 
 // Writes through the test seam: a budget that runs out fails the write.
@@ -23,7 +24,11 @@ bool WriteBytes(const char* data, std::size_t size, std::FILE* file) {
 
 }  // namespace
 
-void SetWriteFaultAfter(long long bytes) { writeFaultBudget = bytes; }
+ScopedWriteFault::ScopedWriteFault(long long bytes) : previous_(writeFaultBudget) {
+  writeFaultBudget = bytes;
+}
+
+ScopedWriteFault::~ScopedWriteFault() { writeFaultBudget = previous_; }
 
 AtomicFile::AtomicFile(const char* target) : target_(target) {
   // A short random suffix; a name that is already taken is passed over.

@@ -36,6 +36,16 @@ class AtomicFile {
   bool failed_ = false;
 };
 
-// Test seam: after `bytes` more bytes, writes fail as on a full disk. A
-// negative value switches the fault off (the default).
-void SetWriteFaultAfter(long long bytes);
+// Test seam: while the guard lives, writes fail as on a full disk once `bytes`
+// more bytes have been written. The fault before it comes back when the guard
+// ends, also when a test leaves early on a failed assertion.
+class ScopedWriteFault {
+ public:
+  explicit ScopedWriteFault(long long bytes);
+  ~ScopedWriteFault();
+  ScopedWriteFault(const ScopedWriteFault&) = delete;
+  ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
+
+ private:
+  long long previous_;
+};

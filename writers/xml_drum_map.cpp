@@ -106,7 +106,7 @@ void WriteNameLine(LineWriter& out, int note) {
   const int pad = note - kFirstPadNote;
   if (pad >= 0 && pad < kPadCount) {
     if (exportState.addNoteNames == 1) {
-      char noteName[8];
+      char noteName[kNoteNameSize];
       FormatNoteName(noteName, note);
       line += '[';
       line += noteName;

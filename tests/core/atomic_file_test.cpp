@@ -31,7 +31,6 @@ void PrintTo(const Writer& writer, std::ostream* os) { *os << writer.name; }
 class WriterFailure : public ::testing::TestWithParam<Writer> {
  protected:
   void SetUp() override { test::ResetForExport(Target()); }
-  void TearDown() override { SetWriteFaultAfter(-1); }
   std::string Target() const { return dir_.File("map.drm"); }
 
   test::TempDir dir_;
@@ -66,16 +65,17 @@ TEST_P(WriterFailure, WriteFailureAfterOpenKeepsTheOldFile) {
   for (long long budget : {0LL, 500LL, 3229LL}) {
     SCOPED_TRACE(budget);
     test::WriteBytes(Target(), kOldContent);
-    SetWriteFaultAfter(budget);
-    EXPECT_FALSE(GetParam().write());
-    SetWriteFaultAfter(-1);
+    {
+      const ScopedWriteFault fault(budget);
+      EXPECT_FALSE(GetParam().write());
+    }
     EXPECT_EQ(test::ReadBytes(Target()), kOldContent);
     EXPECT_EQ(dir_.List(), std::vector<std::string>{"map.drm"});
   }
 }
 
 TEST_P(WriterFailure, WriteFailureWithoutAnOldFileLeavesNothing) {
-  SetWriteFaultAfter(100);
+  const ScopedWriteFault fault(100);
   EXPECT_FALSE(GetParam().write());
   EXPECT_TRUE(dir_.List().empty());
 }

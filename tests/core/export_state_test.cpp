@@ -29,15 +29,6 @@ TEST(ExportState, LoadValues) {
   EXPECT_EQ(stateAtLoad.fileSaved, 0);
 }
 
-TEST(ExportState, FieldWidths) {
-  EXPECT_EQ(sizeof exportState.padNames, 96u * 255u);
-  EXPECT_EQ(sizeof exportState.storedPath, 256u);
-  EXPECT_EQ(sizeof exportState.directory, 256u);
-  EXPECT_EQ(sizeof exportState.mapName, 56u);
-  EXPECT_EQ(sizeof exportState.filePath, 200u);
-  EXPECT_EQ(sizeof exportState.formatIndex, 4u);
-}
-
 TEST(ExportState, ResetSetsDefaultsAndKeepsDirectoryFilePathAndPads) {
   std::memset(&exportState, 'x', sizeof exportState);
   exportState.directory[10] = exportState.filePath[10] = exportState.padNames[5][3] = '\0';

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -347,13 +348,14 @@ TEST_F(OptionsDialogTest, FailedWriteShowsTheMessageOnceAndStillCloses) {
     SetField(exportState.directory, Directory());
     const std::string target = InFolder("Untitled.drm");
     HANDLE held = INVALID_HANDLE_VALUE;
+    std::optional<ScopedWriteFault> diskFull;
     if (row.holdTargetOpen) {
       WriteBytes(target, "in use");
       held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
       ASSERT_NE(held, INVALID_HANDLE_VALUE);
     } else {
       std::remove(target.c_str());
-      SetWriteFaultAfter(100);
+      diskFull.emplace(100);
     }
 
     const INT_PTR result = Show([&](HWND dialog) {
@@ -374,7 +376,7 @@ TEST_F(OptionsDialogTest, FailedWriteShowsTheMessageOnceAndStillCloses) {
       EXPECT_TRUE(WaitUntilClosed(dialog))
           << "open windows: " << ::testing::PrintToString(OpenWindowTitles());
     });
-    SetWriteFaultAfter(-1);
+    diskFull.reset();
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
 
     EXPECT_EQ(result, 0);

@@ -436,9 +436,11 @@ bool WriteWithFault(Writer write, Checker check, const std::string& path, long l
                     const Expected& e) {
   std::string before;
   const bool existed = ReadFile(path, before);
-  SetWriteFaultAfter(budget);
-  const bool written = write();
-  SetWriteFaultAfter(-1);
+  bool written;
+  {
+    const ScopedWriteFault fault(budget);
+    written = write();
+  }
   std::string after;
   const bool exists = ReadFile(path, after);
   if (written) {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "export/registry_key.h"
+#include "platform/registry_key.h"
 
 namespace test {
 

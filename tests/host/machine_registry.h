@@ -8,11 +8,12 @@
 #include <optional>
 #include <string>
 
+#include "server/idrum_map_wizard.h"
+
 namespace test {
 
 // CLSID_DrumMapWizard as registration writes it into both key paths.
 constexpr char kWizardClassId[] = "{D169D29F-53D1-4873-BD56-9082F52434D0}";
-constexpr char kWizardListKey[] = "Software\\Ostrevane\\VbWizards";
 constexpr char kSettingsKey[] = "Software\\Ostrevane\\Vemba\\Config";
 
 // Runs the platform's regsvr32 (from the system folder) with `arguments`;

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry_fault_hook.h"
 #include "scratch_registry.h"
 #include "server/guids.h"
 #include "server/registration.h"
-#include "server/registry_fault_hook.h"
 
 namespace {
 
@@ -55,9 +55,11 @@ struct Fault {
   LSTATUS error = ERROR_ACCESS_DENIED;
 };
 Fault fault;
+bool armed = false;
 int calls = 0;
 
-LSTATUS Refuse(RegistryCall call, HKEY key, const char* name) {
+LSTATUS Refuse(RegistryCall call, HKEY key, const char* name, REGSAM) {
+  if (!armed) return ERROR_SUCCESS;
   ++calls;
   if (fault.onKey != nullptr && key == fault.onKey) return fault.error;
   if (fault.onCall != 0 && calls == fault.onCall) return fault.error;
@@ -74,23 +76,22 @@ class RegistryFaultTest : public ::testing::Test {
     ASSERT_TRUE(scratch.ok());
     Arm(Fault{});
   }
-  void TearDown() override { registryFaultHook = nullptr; }
-
   static void Arm(const Fault& f) {
     fault = f;
     calls = 0;
-    registryFaultHook = Refuse;
+    armed = true;
   }
   static HRESULT Register() {
     return RegisterWizardClass(CLSID_DrumMapWizard, "VB Wizard", kModulePath, L"Both", L"InprocServer32");
   }
   void Clear() {
-    registryFaultHook = nullptr;
+    armed = false;
     RegDeleteTreeA(scratch.classes(), nullptr);
     RegDeleteTreeA(scratch.machine(), nullptr);
   }
 
   test::ScratchRegistry scratch;
+  ScopedRegistryFault hook_{Refuse};
 };
 
 TEST_F(RegistryFaultTest, RegistrationStopsAtTheFirstRefusalAndKeepsWhatItWrote) {

@@ -11,12 +11,13 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "export/export_state.h"
 #include "export/host_kit.h"
-#include "export/settings_key_opener.h"
+#include "platform/registry_fault_hook.h"
 #include "scratch_registry.h"
 #include "server_dll.h"
 #include "test_support.h"
@@ -287,16 +288,13 @@ TEST_F(ExportRunTest, AConfirmedSaveStoresTheSettingsEvenWhenTheWriteFails) {
   EXPECT_EQ(StoredMode(), 1u);
 }
 
-LONG WINAPI RefuseSettingsKey(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
-                              LPDWORD) {
-  return ERROR_ACCESS_DENIED;
-}
+LSTATUS RefuseSettingsKey(RegistryCall, HKEY, const char*, REGSAM) { return ERROR_ACCESS_DENIED; }
 
 // Without stored settings (the settings key cannot be opened), the directory
 // and the file path of one run are still there in the next run of the same
 // process; the map name and the options start again from their defaults.
 TEST_F(ExportRunTest, DirectoryAndFilePathCarryOverToTheNextRun) {
-  SetSettingsKeyOpener(RefuseSettingsKey);
+  std::optional<ScopedRegistryFault> refuse(std::in_place, RefuseSettingsKey);
   const std::string target = folder.File("First.drm");
   RecordingKit first(NumberedNames());
   Run(first, [&](HWND dialog) {
@@ -323,7 +321,7 @@ TEST_F(ExportRunTest, DirectoryAndFilePathCarryOverToTheNextRun) {
   EXPECT_STRCASEEQ(exportState.filePath, target.c_str());
   EXPECT_EQ(exportState.addNoteNames, 1);
   EXPECT_EQ(exportState.moveEmptyPadsToEnd, 1);
-  SetSettingsKeyOpener(nullptr);
+  refuse.reset();
   EXPECT_EQ(HostKeys(), std::vector<std::string>{});
 }
 

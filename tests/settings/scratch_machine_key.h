@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "export/registry_key.h"
+#include "platform/registry_key.h"
 #include "scratch_registry.h"
 
 namespace test {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "export/export_state.h"
-#include "export/settings_key_opener.h"
+#include "platform/registry_fault_hook.h"
 #include "scratch_machine_key.h"
 
 namespace {
@@ -259,14 +259,11 @@ struct RefusedOpen {
   static inline int calls = 0;
   static inline bool argumentsAsExpected = true;
 
-  static LONG WINAPI Open(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
-                          REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition) {
+  static LSTATUS Refuse(RegistryCall call, HKEY root, const char* subKey, REGSAM access) {
     ++calls;
-    argumentsAsExpected = argumentsAsExpected && root == HKEY_LOCAL_MACHINE &&
-                          std::strcmp(subKey, "Software\\Ostrevane\\Vemba\\Config") == 0 && reserved == 0 &&
-                          keyClass == nullptr && options == REG_OPTION_NON_VOLATILE &&
-                          access == KEY_ALL_ACCESS && security == nullptr && result != nullptr &&
-                          disposition != nullptr;
+    argumentsAsExpected =
+        argumentsAsExpected && call == RegistryCall::kCreateKey && root == HKEY_LOCAL_MACHINE &&
+        std::strcmp(subKey, "Software\\Ostrevane\\Vemba\\Config") == 0 && access == KEY_ALL_ACCESS;
     return ERROR_ACCESS_DENIED;
   }
 };
@@ -276,9 +273,9 @@ class SettingsWithoutAccess : public Settings {
   SettingsWithoutAccess() {
     RefusedOpen::calls = 0;
     RefusedOpen::argumentsAsExpected = true;
-    SetSettingsKeyOpener(&RefusedOpen::Open);
   }
-  ~SettingsWithoutAccess() override { SetSettingsKeyOpener(nullptr); }
+
+  ScopedRegistryFault refuse_{&RefusedOpen::Refuse};
 };
 
 TEST_F(SettingsWithoutAccess, ReadsAndWritesNothingAndKeepsTheDefaults) {

@@ -1,3 +1,0 @@
-#include "server/registry_fault_hook.h"
-
-RegistryFaultHook registryFaultHook = nullptr;
