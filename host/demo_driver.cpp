@@ -17,67 +17,18 @@
 #include <thread>
 #include <vector>
 
+#include "host/window_driver.h"
+
 namespace {
 
-constexpr char kOptionsTitle[] = "Korvat(tm) Drum Map Export Options";
-constexpr char kSaveTitle[] = "Save a Korvat drum map file...";
-constexpr char kErrorTitle[] = "Error";
-// The save dialog's file name field (a combo box holding an edit control).
-constexpr int kSaveFileNameId = 0x47C;
-// Message boxes keep their text in this static control.
-constexpr int kMessageTextId = 0xFFFF;
+using driver::Scope;
 
-std::chrono::milliseconds timeout{60000};
+DWORD timeoutMs = 60000;
 
-struct Search {
-  const char* title;
-  HWND other;
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  char text[256] = "";
-  GetWindowTextA(window, text, sizeof text);
-  if (window == search->other || !IsWindowVisible(window) || std::strcmp(text, search->title) != 0)
-    return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-// A visible top-level window with exactly this title, other than `other`.
-HWND FindTopLevel(const char* title, HWND other = nullptr) {
-  Search search{title, other, nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-template <typename Condition>
-bool WaitUntil(Condition condition) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
-HWND WaitForWindow(const char* title, HWND other = nullptr) {
-  HWND window = nullptr;
-  WaitUntil([&] { return (window = FindTopLevel(title, other)) != nullptr; });
-  return window;
-}
-
-// True once the window's thread has handled every message sent before, so
-// that the dialog is set up and waiting in its modal loop.
-bool WaitIdle(HWND window) {
-  DWORD_PTR ignored = 0;
-  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored) != 0;
-}
-
-void PostCommand(HWND window, int id) {
-  PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+// A visible window of any process with this title, other than `other`; the
+// timeout 0 only looks once.
+HWND WaitForWindow(const char* title, HWND other = nullptr, DWORD wait = timeoutMs) {
+  return driver::WaitForWindow(title, other, wait, Scope::kAnyProcess);
 }
 
 // Copies the window's area of the screen into a 24-bit BMP file.
@@ -140,7 +91,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
       const int seconds = std::atoi(argv[++i]);
       if (seconds <= 0) return Usage();
-      timeout = std::chrono::seconds(seconds);
+      timeoutMs = static_cast<DWORD>(seconds) * 1000;
     } else if (argv[i][0] == '-') {
       return Usage();
     } else {
@@ -151,35 +102,35 @@ int main(int argc, char** argv) {
   const std::string& screenshot = paths[0];
   const std::string& drumMap = paths[1];
 
-  HWND dialog = WaitForWindow(kOptionsTitle);
+  HWND dialog = WaitForWindow(driver::kOptionsTitle);
   if (dialog == nullptr) return Fail("the options dialog did not appear");
   // Let the dialog paint itself before the picture is taken.
-  if (!WaitIdle(dialog)) return Fail("the options dialog does not respond");
+  if (!driver::WaitIdle(dialog)) return Fail("the options dialog does not respond");
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   if (!SaveScreenshot(dialog, screenshot)) return Fail("cannot take the screenshot " + screenshot);
 
-  PostCommand(dialog, IDOK);  // "SAVE AS..."
-  HWND save = WaitForWindow(kSaveTitle);
+  driver::Answer(dialog, IDOK);  // "SAVE AS..."
+  HWND save = WaitForWindow(driver::kSaveTitle);
   if (save == nullptr) return Fail("the save dialog did not appear");
-  if (!WaitIdle(save)) return Fail("the save dialog does not respond");
-  SendDlgItemMessageA(save, kSaveFileNameId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(drumMap.c_str()));
-  PostCommand(save, IDOK);
+  if (!driver::WaitIdle(save)) return Fail("the save dialog does not respond");
+  driver::ConfirmSave(save, drumMap);
 
   // The path was chosen on purpose: an existing file is replaced. A failed
   // write shows the writer's message, which is passed on.
   std::string problem;
-  const bool closed = WaitUntil([&] {
-    // The overwrite question is a message box titled like the save dialog.
-    if (HWND question = FindTopLevel(kSaveTitle, save); question != nullptr) PostCommand(question, IDYES);
-    if (HWND error = FindTopLevel(kErrorTitle); error != nullptr) {
-      char text[512] = "";
-      GetDlgItemTextA(error, kMessageTextId, text, sizeof text);
-      problem = text;
-      PostCommand(error, IDOK);
-    }
-    return !IsWindow(dialog) || !IsWindowVisible(dialog);
-  });
+  const bool closed = driver::WaitUntil(
+      [&] {
+        // The overwrite question is a message box titled like the save dialog.
+        if (HWND question = WaitForWindow(driver::kSaveTitle, save, 0); question != nullptr)
+          driver::Answer(question, IDYES);
+        if (HWND error = WaitForWindow(driver::kErrorTitle, nullptr, 0); error != nullptr) {
+          problem = driver::MessageText(error);
+          driver::Answer(error, IDOK);
+        }
+        return !IsWindow(dialog) || !IsWindowVisible(dialog);
+      },
+      timeoutMs);
   if (!problem.empty()) return Fail("the wizard could not write " + drumMap + ": " + problem);
   if (!closed) return Fail("the options dialog did not close");
   return 0;

@@ -52,17 +52,8 @@ class BinaryDrumMap : public ::testing::Test {
   test::TempDir dir_;
 };
 
-std::vector<int> Range(int from, int to) {
-  std::vector<int> v;
-  for (int i = from; i <= to; ++i) v.push_back(i);
-  return v;
-}
-
-std::vector<int> Concat(std::initializer_list<std::vector<int>> parts) {
-  std::vector<int> v;
-  for (const auto& p : parts) v.insert(v.end(), p.begin(), p.end());
-  return v;
-}
+using test::Concat;
+using test::Range;
 
 TEST_F(BinaryDrumMap, LayoutIsFixedForAnyKitAndOptions) {
   const std::vector<std::vector<int>> kits = {{}, Range(0, 95), {0, 2}, {95}};

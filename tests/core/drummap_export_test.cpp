@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,19 +9,10 @@
 
 namespace {
 
-struct Result {
-  int code;
-  std::string out;
-  std::string err;
-};
+using Result = test::MainResult;
 
 Result Export(std::vector<std::string> args) {
-  args.insert(args.begin(), "drummap-export");
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  const int code = RunDrumMapExport(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {code, out.str(), err.str()};
+  return test::RunMain(RunDrumMapExport, "drummap-export", args);
 }
 
 // The expected files were made once and checked against the format rules;
@@ -45,7 +35,7 @@ TEST(DrumMapExport, ExampleKitsGiveTheKnownBytes) {
     const std::string output = dir.File(c.expected);
     args.insert(args.end(), {"-o", output, test::SourcePath(std::string("examples/kits/") + c.kit + ".txt")});
     const Result r = Export(args);
-    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, output + "\n");
     EXPECT_TRUE(r.err.empty());
     EXPECT_TRUE(test::ReadBytes(output) ==
@@ -66,7 +56,7 @@ TEST(DrumMapExport, UsageErrors) {
   for (const auto& args : cases) {
     SCOPED_TRACE(::testing::PrintToString(args));
     const Result r = Export(args);
-    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("usage: drummap-export"), std::string::npos);
     EXPECT_TRUE(r.out.empty());
   }
@@ -76,7 +66,7 @@ TEST(DrumMapExport, NameOf55BytesIsAccepted) {
   test::TempDir dir;
   test::WriteBytes(dir.File("kit.txt"), "Kick\n");
   const Result r = Export({"--name", std::string(55, 'n'), "-o", dir.File("x.xml"), dir.File("kit.txt")});
-  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(test::ReadBytes(dir.File("x.xml")).find(std::string(55, 'n') + "\"/>"), std::string::npos);
 }
 
@@ -99,7 +89,7 @@ TEST(DrumMapExport, FailuresNameThePathOnOneLine) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     const Result r = Export(c.args);
-    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(c.path), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
   }

@@ -50,17 +50,8 @@ class XmlDrumMap : public ::testing::Test {
   test::TempDir dir_;
 };
 
-std::vector<int> Range(int from, int to) {
-  std::vector<int> v;
-  for (int i = from; i <= to; ++i) v.push_back(i);
-  return v;
-}
-
-std::vector<int> Concat(std::initializer_list<std::vector<int>> parts) {
-  std::vector<int> v;
-  for (const auto& p : parts) v.insert(v.end(), p.begin(), p.end());
-  return v;
-}
+using test::Concat;
+using test::Range;
 
 TEST_F(XmlDrumMap, EmptyUntitledKitSizes) {
   for (const auto& [noteNames, size] : {std::pair{0, 53213u}, std::pair{1, 53637u}}) {

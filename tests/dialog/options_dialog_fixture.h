@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,13 +15,6 @@
 #include "window_driver.h"
 
 namespace test {
-
-template <std::size_t N>
-void SetField(char (&field)[N], const std::string& text) {
-  ASSERT_LT(text.size(), N) << text;
-  std::memset(field, 0, N);
-  std::memcpy(field, text.data(), text.size());
-}
 
 class OptionsDialogTest : public ::testing::Test {
  protected:

@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <thread>
 
 #include "export/export_state.h"
@@ -21,7 +20,7 @@ int main(int argc, char** argv) {
   }
   const char* doneFile = argv[1];
   ResetExportState();
-  std::strcpy(exportState.directory, "C:\\Users\\Public\\Documents\\Drum Maps");
+  CopyText(exportState.directory, "C:\\Users\\Public\\Documents\\Drum Maps");
 
   int status = 1;
   test::RunDriven(

@@ -9,11 +9,11 @@
 
 #include <filesystem>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "machine_registry.h"
+#include "server_dll.h"
 #include "test_support.h"
 #include "ui/resource.h"
 #include "window_driver.h"
@@ -24,36 +24,14 @@ namespace {
 constexpr char kWizardLine[] = "{D169D29F-53D1-4873-BD56-9082F52434D0}: Korvat DrumMap Export\n";
 constexpr char kRunLine[] = "run returned 0x00000000 after 96 pad requests\n";
 
-// The built module, in the Windows form of its path.
-std::string WizardModule() {
-  std::string path = DRUMMAP_WIZARD_DLL;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 std::string Kit(const std::string& name) { return SourcePath("examples/kits/" + name + ".txt"); }
 std::string Golden(const std::string& name) { return ReadBytes(SourcePath("tests/golden/" + name)); }
 
-struct HostResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using HostResult = MainResult;
 
-HostResult RunHost(std::vector<std::string> args) {
-  args.insert(args.begin(), "standin-host");
-  std::vector<const char*> argv;
-  for (const auto& arg : args) argv.push_back(arg.c_str());
-  std::ostringstream out, err;
-  HostResult result;
-  result.status = RunStandinHost(static_cast<int>(argv.size()), argv.data(), out, err);
-  result.out = out.str();
-  result.err = err.str();
-  return result;
-}
+HostResult RunHost(std::vector<std::string> args) { return RunMain(RunStandinHost, "standin-host", args); }
 
 // Each test starts with the wizard registered and no stored settings, and
 // leaves the machine keys as it found them.
@@ -79,7 +57,7 @@ class StandinHostTest : public ::testing::Test {
     return result;
   }
 
-  const std::string module_ = WizardModule();
+  const std::string module_ = ServerDllPath();
   MachineKeysGuard keys_{module_};
 };
 
@@ -106,7 +84,7 @@ TEST_F(StandinHostTest, DrivenExportGivesTheCommandLineExportersBytes) {
     TempDir folder;
     const std::string directory = folder.path().string();
     // An earlier run stored this folder and the other format.
-    StoreSettings(directory, 1 - row.format);
+    MachineSettings().Store(directory, 1 - row.format);
     const HostResult result = RunDrivenHost(Kit(row.kit), [&](HWND dialog) {
       EXPECT_EQ(ItemText(dialog, IDC_DIRECTORY), directory);
       EXPECT_EQ(ComboSelection(dialog, IDC_FORMAT), 1 - row.format);
@@ -126,8 +104,8 @@ TEST_F(StandinHostTest, DrivenExportGivesTheCommandLineExportersBytes) {
     const std::string file = (row.name.empty() ? "Untitled" : row.name) + ".drm";
     ASSERT_EQ(folder.List(), std::vector<std::string>{file});
     EXPECT_TRUE(ReadBytes(folder.File(file)) == Golden(row.golden)) << "the bytes differ";
-    EXPECT_EQ(StoredDirectory(), directory);
-    EXPECT_EQ(StoredFormat(), static_cast<DWORD>(row.format));
+    EXPECT_EQ(MachineSettings().StoredDirectory(), directory);
+    EXPECT_EQ(MachineSettings().StoredFormat(), static_cast<DWORD>(row.format));
   }
 }
 
@@ -135,20 +113,12 @@ TEST_F(StandinHostTest, DrivenExportGivesTheCommandLineExportersBytes) {
 // browser and the format are stored once a file is saved; the next start of
 // the host shows them; closing without saving stores nothing.
 TEST_F(StandinHostTest, SettingsCarryOverToTheNextStartOfTheHost) {
-  ASSERT_FALSE(StoredDirectory().has_value());
+  ASSERT_FALSE(MachineSettings().StoredDirectory().has_value());
   TempDir folder;
   const std::string directory = folder.path().string();
   const HostResult first = RunDrivenHost(Kit("acoustic"), [&](HWND dialog) {
     EXPECT_EQ(ComboSelection(dialog, IDC_FORMAT), 0);
-    Click(dialog, IDC_BROWSE);
-    HWND browser = WaitForWindow(kBrowserTitle);
-    ASSERT_NE(browser, nullptr) << "the folder browser did not appear";
-    ASSERT_TRUE(SelectBrowserFolder(browser, directory, folder.path().filename().string()))
-        << BrowserSelection(browser);
-    Answer(browser, IDOK);
-    ASSERT_TRUE(WaitUntilClosed(browser));
-    ASSERT_TRUE(Flush(dialog));
-    EXPECT_EQ(ItemText(dialog, IDC_DIRECTORY), directory);
+    ChooseDirectory(dialog, directory);
     SelectComboItem(dialog, IDC_FORMAT, 1);
     Click(dialog, IDOK);
     HWND save = WaitForWindow(kSaveTitle);
@@ -156,8 +126,8 @@ TEST_F(StandinHostTest, SettingsCarryOverToTheNextStartOfTheHost) {
     ConfirmSave(save);
   });
   EXPECT_EQ(first.status, 0) << first.err;
-  EXPECT_EQ(StoredDirectory(), directory);
-  EXPECT_EQ(StoredFormat(), 1u);
+  EXPECT_EQ(MachineSettings().StoredDirectory(), directory);
+  EXPECT_EQ(MachineSettings().StoredFormat(), 1u);
   EXPECT_TRUE(ReadBytes(folder.File("Untitled.drm")) == Golden("acoustic.drm")) << "the bytes differ";
 
   const HostResult second = RunDrivenHost(Kit("acoustic"), [&](HWND dialog) {
@@ -168,8 +138,8 @@ TEST_F(StandinHostTest, SettingsCarryOverToTheNextStartOfTheHost) {
   });
   EXPECT_EQ(second.status, 0) << second.err;
   EXPECT_EQ(second.out, std::string(kWizardLine) + kRunLine);
-  EXPECT_EQ(StoredDirectory(), directory);
-  EXPECT_EQ(StoredFormat(), 1u) << "closing without saving stores nothing";
+  EXPECT_EQ(MachineSettings().StoredDirectory(), directory);
+  EXPECT_EQ(MachineSettings().StoredFormat(), 1u) << "closing without saving stores nothing";
   EXPECT_EQ(folder.List(), std::vector<std::string>{"Untitled.drm"});
 }
 

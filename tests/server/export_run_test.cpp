@@ -20,6 +20,7 @@
 #include "platform/registry_fault_hook.h"
 #include "scratch_registry.h"
 #include "server_dll.h"
+#include "settings_values.h"
 #include "test_support.h"
 #include "ui/resource.h"
 #include "window_driver.h"
@@ -97,8 +98,6 @@ std::vector<std::string> AscendingGetPadCalls() {
   return calls;
 }
 
-constexpr char kSettingsKey[] = "Software\\Ostrevane\\Vemba\\Config";
-
 class ExportRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -128,20 +127,6 @@ class ExportRunTest : public ::testing::Test {
     EXPECT_TRUE(test::WaitUntilClosed(dialog));
   }
 
-  // Sets the directory through the folder browser, the only way the dialog
-  // offers.
-  static void ChooseDirectory(HWND dialog, const std::string& path) {
-    test::Click(dialog, IDC_BROWSE);
-    HWND browser = test::WaitForWindow(test::kBrowserTitle);
-    ASSERT_NE(browser, nullptr) << "no folder browser";
-    ASSERT_TRUE(test::SelectBrowserFolder(browser, path, std::filesystem::path(path).filename().string()))
-        << test::BrowserSelection(browser);
-    test::Answer(browser, IDOK);
-    ASSERT_TRUE(test::WaitUntilClosed(browser));
-    ASSERT_TRUE(test::Flush(dialog));
-    ASSERT_EQ(test::ItemText(dialog, IDC_DIRECTORY), path);
-  }
-
   // Presses "SAVE AS..." and returns the save dialog (null if none appears).
   static HWND OpenSaveDialog(HWND dialog) {
     test::Click(dialog, IDOK);
@@ -149,14 +134,8 @@ class ExportRunTest : public ::testing::Test {
   }
 
   bool PutSettings(const std::string& path, DWORD mode) {
-    HKEY key = nullptr;
-    if (RegCreateKeyA(scratch.machine(), kSettingsKey, &key) != ERROR_SUCCESS) return false;
-    const bool ok = RegSetValueExA(key, "drumMapPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                                   static_cast<DWORD>(path.size() + 1)) == ERROR_SUCCESS &&
-                    RegSetValueExA(key, "drumMapExMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode),
-                                   sizeof mode) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    settings.Store(path, mode);
+    return !::testing::Test::HasFatalFailure();
   }
   // Everything under the host maker's key; the platform's own libraries
   // write keys of theirs elsewhere in the scratch registry.
@@ -168,20 +147,11 @@ class ExportRunTest : public ::testing::Test {
     RegCloseKey(key);
     return lines;
   }
-  std::string StoredPath() const {
-    char text[512] = "";
-    DWORD size = sizeof text;
-    RegGetValueA(scratch.machine(), kSettingsKey, "drumMapPath", RRF_RT_REG_SZ, nullptr, text, &size);
-    return text;
-  }
-  DWORD StoredMode() const {
-    DWORD mode = 0xBAD;
-    DWORD size = sizeof mode;
-    RegGetValueA(scratch.machine(), kSettingsKey, "drumMapExMode", RRF_RT_REG_DWORD, nullptr, &mode, &size);
-    return mode;
-  }
+  std::string StoredPath() const { return settings.StoredDirectory().value_or(""); }
+  DWORD StoredMode() const { return settings.StoredFormat().value_or(0xBAD); }
 
   test::ScratchRegistry scratch;
+  const test::SettingsValues settings{scratch.machine()};
   test::TempDir folder;
 };
 
@@ -248,7 +218,7 @@ TEST_F(ExportRunTest, ClosingTheDialogLeavesTheStoredSettingsAlone) {
     // The stored settings were loaded before the dialog showed them.
     EXPECT_EQ(test::ItemText(dialog, IDC_DIRECTORY), "C:\\Stored");
     EXPECT_EQ(test::ComboSelection(dialog, IDC_FORMAT), 1);
-    ChooseDirectory(dialog, folder.path().string());
+    test::ChooseDirectory(dialog, folder.path().string());
     test::SelectComboItem(dialog, IDC_FORMAT, 0);
     Close(dialog);
   });
@@ -267,7 +237,7 @@ TEST_F(ExportRunTest, AConfirmedSaveStoresTheSettingsEvenWhenTheWriteFails) {
 
   RecordingKit kit(NumberedNames());
   Run(kit, [&](HWND dialog) {
-    ChooseDirectory(dialog, folder.path().string());
+    test::ChooseDirectory(dialog, folder.path().string());
     test::SelectComboItem(dialog, IDC_FORMAT, 1);
     HWND save = OpenSaveDialog(dialog);
     ASSERT_NE(save, nullptr);
@@ -298,7 +268,7 @@ TEST_F(ExportRunTest, DirectoryAndFilePathCarryOverToTheNextRun) {
   const std::string target = folder.File("First.drm");
   RecordingKit first(NumberedNames());
   Run(first, [&](HWND dialog) {
-    ChooseDirectory(dialog, folder.path().string());
+    test::ChooseDirectory(dialog, folder.path().string());
     test::Type(dialog, IDC_MAP_NAME, "First");
     test::Click(dialog, IDC_ADD_NOTE_NAMES);
     test::Click(dialog, IDC_MOVE_EMPTY_PADS);

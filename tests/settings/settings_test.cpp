@@ -7,7 +7,8 @@
 
 #include "export/export_state.h"
 #include "platform/registry_fault_hook.h"
-#include "scratch_machine_key.h"
+#include "settings_values.h"
+#include "test_support.h"
 
 namespace {
 
@@ -16,12 +17,7 @@ constexpr char kMode[] = "drumMapExMode";
 
 std::string Dword(DWORD value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
 
-template <std::size_t N>
-void SetText(char (&dst)[N], const std::string& text) {
-  ASSERT_LT(text.size(), N);
-  std::memset(dst, 0, N);
-  std::memcpy(dst, text.data(), text.size());
-}
+using test::SetField;
 
 // The text in a fixed buffer, which must hold a terminator, and nothing but
 // zeros after it.
@@ -58,7 +54,7 @@ class Settings : public ::testing::Test {
 };
 
 TEST_F(Settings, SettleOverThreeRunsOnAMachineWithoutTheKey) {
-  SetText(exportState.directory, "");
+  SetField(exportState.directory, "");
 
   // First run: the key is created and nothing is loaded or stored.
   StartRun();
@@ -69,7 +65,7 @@ TEST_F(Settings, SettleOverThreeRunsOnAMachineWithoutTheKey) {
   EXPECT_TRUE(HoldsExactly(exportState.storedPath, "C:\\"));
 
   // The dialog ended without a file name but left another directory behind.
-  SetText(exportState.directory, "D:\\Browsed");
+  SetField(exportState.directory, "D:\\Browsed");
 
   // Second run: both values are created with their defaults; the directory
   // of the previous run stays.
@@ -101,7 +97,7 @@ TEST_F(Settings, LoadsAPathOfAtMost254CharactersAndReplacesLongerOnes) {
     const std::string path = c.length == 0 ? "" : "E:" + std::string(c.length - 2, 'p');
     machine_.SetValue(kPath, REG_SZ, path + '\0');
     StartRun();
-    SetText(exportState.directory, "D:\\Before");
+    SetField(exportState.directory, "D:\\Before");
 
     LoadSettings();
 
@@ -187,8 +183,8 @@ TEST_F(Settings, LoadingLeavesPadNamesMapNameAndOptionsAlone) {
     std::memset(exportState.padNames, 0xbd, sizeof exportState.padNames);
     SetPadName(0, "Kick");
     SetPadName(95, "Crash");
-    SetText(exportState.mapName, "My Kit");
-    SetText(exportState.filePath, "D:\\Maps\\My Kit.drm");
+    SetField(exportState.mapName, "My Kit");
+    SetField(exportState.filePath, "D:\\Maps\\My Kit.drm");
     exportState.addNoteNames = 0;
     exportState.moveEmptyPadsToEnd = 0;
     exportState.fileSaved = 1;
@@ -241,7 +237,7 @@ TEST_F(Settings, SaveIntoAKeyDeletedMeanwhileCreatesItButStoresNothing) {
   ASSERT_TRUE(HoldsExactly(exportState.directory, "D:\\Maps"));
 
   machine_.DeleteSettingsKey();
-  SetText(exportState.directory, "E:\\Elsewhere");
+  SetField(exportState.directory, "E:\\Elsewhere");
   SaveSettings();
 
   EXPECT_TRUE(machine_.SettingsKeyExists());
@@ -292,7 +288,7 @@ TEST_F(SettingsWithoutAccess, ReadsAndWritesNothingAndKeepsTheDefaults) {
       machine.SetDword(kMode, 1);
     }
     StartRun();
-    SetText(exportState.directory, "D:\\Kept");
+    SetField(exportState.directory, "D:\\Kept");
 
     LoadSettings();
 
@@ -300,7 +296,7 @@ TEST_F(SettingsWithoutAccess, ReadsAndWritesNothingAndKeepsTheDefaults) {
     EXPECT_TRUE(HoldsExactly(exportState.directory, "D:\\Kept"));
     EXPECT_EQ(exportState.formatIndex, 0);
 
-    SetText(exportState.directory, "E:\\New");
+    SetField(exportState.directory, "E:\\New");
     exportState.formatIndex = 1;
     SaveSettings();
 

@@ -1,39 +1,16 @@
-#include "window_driver.h"
+#include "host/window_driver.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <gtest/gtest.h>
 
-#include <chrono>
-#include <set>
-#include <thread>
-
-#include "ui/resource.h"
-
-namespace test {
+namespace driver {
 
 namespace {
-
-constexpr DWORD kPollMs = 5;
-// Wine's save dialog: file name field (a ComboBoxEx) and file type list.
-constexpr int kSaveFileNameId = 0x47C;
-constexpr int kSaveFilterId = 0x470;
-// Wine's and Windows' message boxes keep their text in this static control.
-constexpr int kMessageTextId = 0xFFFF;
-
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
-  }
-}
 
 struct WindowSearch {
   const std::string* title;  // null: every visible window
   HWND other;
+  Scope scope;
   std::vector<HWND> found;
 };
 
@@ -41,13 +18,14 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<WindowSearch*>(param);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window) || window == search->other) return TRUE;
+  if (search->scope == Scope::kThisProcess && process != GetCurrentProcessId()) return TRUE;
+  if (!IsWindowVisible(window) || window == search->other) return TRUE;
   if (search->title == nullptr || WindowText(window) == *search->title) search->found.push_back(window);
   return TRUE;
 }
 
-std::vector<HWND> VisibleWindows(const std::string* title, HWND other = nullptr) {
-  WindowSearch search{title, other, {}};
+std::vector<HWND> FindWindows(const std::string* title, HWND other, Scope scope) {
+  WindowSearch search{title, other, scope, {}};
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -71,38 +49,13 @@ std::string ShortText(HWND window) {
 
 }  // namespace
 
-void RunDriven(const std::function<void()>& modal, const std::function<void()>& script) {
-  const DWORD modalThread = GetCurrentThreadId();
-  std::thread driver([&] {
-    script();
-    // Whatever the script left open fails the test and is closed, innermost
-    // (enabled) window first, so that the modal call can return.
-    std::set<HWND> told;
-    const bool closed = WaitUntil(
-        [&] {
-          bool open = false;
-          for (HWND window : VisibleWindows(nullptr)) {
-            if (GetWindowThreadProcessId(window, nullptr) != modalThread) continue;
-            open = true;
-            if (!IsWindowEnabled(window) || !told.insert(window).second) continue;
-            const std::string title = WindowText(window);
-            ADD_FAILURE() << "window left open by the test: \"" << title << "\"";
-            PostMessageA(window, WM_COMMAND, title == kOptionsTitle ? IDC_CLOSE : IDCANCEL, 0);
-          }
-          return !open;
-        },
-        kWindowTimeoutMs);
-    if (!closed) ADD_FAILURE() << "could not close the windows left open";
-  });
-  modal();
-  driver.join();
-}
+std::vector<HWND> VisibleWindows(Scope scope) { return FindWindows(nullptr, nullptr, scope); }
 
-HWND WaitForWindow(const std::string& title, HWND other, DWORD timeoutMs) {
+HWND WaitForWindow(const std::string& title, HWND other, DWORD timeoutMs, Scope scope) {
   HWND window = nullptr;
   WaitUntil(
       [&] {
-        const std::vector<HWND> found = VisibleWindows(&title, other);
+        const std::vector<HWND> found = FindWindows(&title, other, scope);
         window = found.empty() ? nullptr : found.front();
         return window != nullptr;
       },
@@ -128,9 +81,14 @@ bool Flush(HWND window, DWORD timeoutMs) {
   return flushed;
 }
 
+bool WaitIdle(HWND window, DWORD timeoutMs) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0;
+}
+
 std::vector<std::string> OpenWindowTitles() {
   std::vector<std::string> titles;
-  for (HWND window : VisibleWindows(nullptr)) titles.push_back(WindowText(window));
+  for (HWND window : VisibleWindows()) titles.push_back(WindowText(window));
   return titles;
 }
 
@@ -166,11 +124,11 @@ HWND FocusedControl(HWND window) {
   return info.hwndFocus;
 }
 
-void Type(HWND dialog, int id, const std::string& text) {
+bool TypeText(HWND dialog, int id, const std::string& text) {
   HWND edit = GetDlgItem(dialog, id);
   PostMessageA(edit, EM_SETSEL, 0, -1);
   for (char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-  EXPECT_TRUE(Flush(edit)) << "typing into control " << id;
+  return Flush(edit);
 }
 
 void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
@@ -183,16 +141,16 @@ void PressKey(HWND window, UINT virtualKey) {
   PostMessageA(target, WM_KEYUP, virtualKey, scan | 1 | (LPARAM{3} << 30));
 }
 
-void SelectComboItem(HWND dialog, int id, int index) {
+bool ChooseComboItem(HWND dialog, int id, int index) {
   HWND list = GetDlgItem(dialog, id);
   PostMessageA(list, WM_KEYDOWN, VK_HOME, 1);
   for (int i = 0; i < index; ++i) PostMessageA(list, WM_KEYDOWN, VK_DOWN, 1);
-  EXPECT_TRUE(Flush(list)) << "choosing entry " << index << " of control " << id;
+  return Flush(list);
 }
 
-void FocusControl(HWND dialog, int id) {
+bool MoveFocus(HWND dialog, int id) {
   PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
-  EXPECT_TRUE(Flush(dialog)) << "moving the focus to control " << id;
+  return Flush(dialog);
 }
 
 void Answer(HWND dialog, int commandId) {
@@ -269,4 +227,4 @@ bool SelectBrowserItem(HWND browser, PCIDLIST_ABSOLUTE item, const std::string& 
       kWindowTimeoutMs);
 }
 
-}  // namespace test
+}  // namespace driver

@@ -1,9 +1,13 @@
-// Helpers shared by the tests of the portable core.
+// Helpers shared by every test area: temporary folders and files, the export
+// state, number lists and program runs.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <initializer_list>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -38,6 +42,31 @@ void NamePad(int pad, const std::string& name);
 // lone CR or LF occurs.
 ::testing::AssertionResult SplitCrLfLines(const std::string& bytes, std::vector<std::string>& lines);
 
+// A file of the source tree, in the form the test program opens it by.
 std::string SourcePath(const std::string& relative);
+
+// Puts `text` into a fixed buffer of the export state: zeros after it, and a
+// failure when it does not fit with its terminator.
+template <std::size_t N>
+void SetField(char (&field)[N], const std::string& text) {
+  ASSERT_LT(text.size(), N) << text;
+  std::memset(field, 0, N);
+  std::memcpy(field, text.data(), text.size());
+}
+
+// from, from + 1, ..., to.
+std::vector<int> Range(int from, int to);
+// The lists one after the other.
+std::vector<int> Concat(std::initializer_list<std::vector<int>> parts);
+
+// What a program's main function did: its exit status and what it printed.
+struct MainResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+using MainFunction = int (*)(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+// Runs `main` with `program` and `args` as its command line.
+MainResult RunMain(MainFunction main, const std::string& program, std::vector<std::string> args);
 
 }  // namespace test

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "export/export_state.h"
 
@@ -87,6 +88,30 @@ std::string SourcePath(const std::string& relative) {
 #else
   return std::string(DRUMMAP_SOURCE_DIR) + "/" + relative;
 #endif
+}
+
+std::vector<int> Range(int from, int to) {
+  std::vector<int> v;
+  for (int i = from; i <= to; ++i) v.push_back(i);
+  return v;
+}
+
+std::vector<int> Concat(std::initializer_list<std::vector<int>> parts) {
+  std::vector<int> v;
+  for (const auto& p : parts) v.insert(v.end(), p.begin(), p.end());
+  return v;
+}
+
+MainResult RunMain(MainFunction main, const std::string& program, std::vector<std::string> args) {
+  args.insert(args.begin(), program);
+  std::vector<const char*> argv;
+  for (const auto& arg : args) argv.push_back(arg.c_str());
+  std::ostringstream out, err;
+  MainResult result;
+  result.status = main(static_cast<int>(argv.size()), argv.data(), out, err);
+  result.out = out.str();
+  result.err = err.str();
+  return result;
 }
 
 }  // namespace test

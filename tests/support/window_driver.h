@@ -1,0 +1,33 @@
+// The window driver (host/window_driver.h) for tests: every driver call is
+// available in namespace test, and the steps below fail the current test
+// when they do not work out.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "host/window_driver.h"
+
+namespace test {
+
+using namespace driver;
+
+// Calls `modal` on this thread (it shows a modal window and returns when that
+// ends) while `script` drives it from a second thread. Windows of this thread
+// that are still open when the script returns fail the test and are closed:
+// nested dialogs are cancelled, then the options dialog gets "CLOSE".
+void RunDriven(const std::function<void()>& modal, const std::function<void()>& script);
+
+// TypeText, ChooseComboItem and MoveFocus, failing the test when the input
+// did not arrive.
+void Type(HWND dialog, int id, const std::string& text);
+void SelectComboItem(HWND dialog, int id, int index);
+void FocusControl(HWND dialog, int id);
+
+// Chooses `folder` in the folder browser behind the options dialog's "..."
+// button, as a user would, and checks that the directory field then shows it.
+void ChooseDirectory(HWND dialog, const std::string& folder);
+
+}  // namespace test
