@@ -16,8 +16,13 @@ ctest --preset fuzz
 
 build=build/fuzz
 mkdir -p "$build/corpus" "$build/artifacts"
-cp -n tests/fuzz/corpus/* "$build/corpus/"
-find tests/fuzz/regressions -maxdepth 1 -type f ! -name '.*' -exec cp -n {} "$build/corpus/" \;
+# Seeds and saved crash inputs join the working corpus once; inputs already
+# there are kept as they are. (Not `cp -n`: from coreutils 9.2 on it fails
+# when it skips a file.)
+find tests/fuzz/corpus tests/fuzz/regressions -maxdepth 1 -type f ! -name '.*' -print0 |
+  while IFS= read -r -d '' input; do
+    [ -e "$build/corpus/${input##*/}" ] || cp "$input" "$build/corpus/"
+  done
 
 # The writers sync every file they write; on a RAM disk that costs nothing.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
@@ -34,7 +39,7 @@ runs=$(sed -n 's/^stat::number_of_executed_units:[[:space:]]*//p' "$log")
 if [ "$status" -ne 0 ] || [ -z "$done_line" ]; then
   tail -n 40 "$log"
   echo "fuzz: FAILED after ${seconds}s (log: $log); the input is in $build/artifacts/:" >&2
-  ls -t "$build/artifacts" | head -n 3 >&2
+  find "$build/artifacts" -maxdepth 1 -type f -printf '%T@ %f\n' | sort -rn | head -n 3 | cut -d' ' -f2- >&2
   exit 1
 fi
 cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+' <<<"$done_line")

@@ -75,6 +75,7 @@ cp "$module" "$folder/"
 prefix=$root/out/wineprefix
 display=$(DISPLAY='' scripts/wine-session.sh start "$prefix" $arch)
 session=("$prefix" "$arch")
+# shellcheck source-path=SCRIPTDIR source=wine-env.sh
 . scripts/wine-env.sh "$prefix" $arch
 export DISPLAY=$display
 server_key='HKCR\CLSID\{D169D29F-53D1-4873-BD56-9082F52434D0}\InprocServer32'
@@ -82,7 +83,7 @@ registered() {
   local entries
   entries=$("$WINE" reg query "$server_key" 2>/dev/null) && tr -d '\r' <<<"$entries"
 }
-windows_folder="Z:$(tr / '\\' <<<"$folder")"
+windows_folder="Z:${folder//\//\\}"
 (cd "$folder" && "$WINE" cmd /c register.cmd >/dev/null 2>&1) || fail "register.cmd failed"
 registered | grep -qF "REG_SZ    $windows_folder\\KorvatDrumMapExport.dll" ||
   fail "register.cmd did not register the module beside it: $(registered)"

@@ -38,7 +38,7 @@ if ! { cmake --preset $preset && cmake --build --preset $preset --target KorvatD
 fi
 
 # Wine sees the Unix root as drive Z:.
-winpath() { echo "Z:$(tr / '\\' <<<"$1")"; }
+winpath() { echo "Z:${1//\//\\}"; }
 
 interactive=no
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then interactive=yes; fi
@@ -53,6 +53,7 @@ else
   export DISPLAY
 fi
 trap 'scripts/wine-session.sh stop "$prefix" $arch' EXIT
+# shellcheck source-path=SCRIPTDIR source=wine-env.sh
 . scripts/wine-env.sh "$prefix" $arch
 # Wine's tools, without the notes some of them print on standard error.
 quiet_wine() { "$WINE" "$@" 2>/dev/null; }

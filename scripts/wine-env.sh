@@ -1,6 +1,7 @@
 # Sourced: sets Wine's environment for a private prefix of the given kind.
 # usage: . wine-env.sh PREFIX win32|win64
 # Defines WINE (the loader to run programs with).
+# shellcheck shell=bash disable=SC2034  # WINE is for the scripts that source this
 export WINEPREFIX=$1 WINEARCH=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ "$2" = win64 ]; then
   # Run the 64-bit loader and server directly: the `wine` wrapper prefers the

@@ -8,6 +8,7 @@ set -euo pipefail
 here=$(dirname "$0")
 prefix=$1 arch=$2
 shift 2
+# shellcheck source-path=SCRIPTDIR source=wine-env.sh
 . "$here/wine-env.sh" "$prefix" "$arch"
 if [ ! -f "$prefix/system.reg" ]; then
   "$here/wine-session.sh" prefix "$prefix" "$arch" >&2

@@ -6,7 +6,7 @@
 # whatever happened.
 set -euo pipefail
 run=$1
-module="Z:$(tr / '\\' <<<"$2")"
+module="Z:${2//\//\\}"
 clsid='{D169D29F-53D1-4873-BD56-9082F52434D0}'  # CLSID_DrumMapWizard
 class_key="HKCR\\CLSID\\$clsid"
 wizards='HKLM\Software\Ostrevane\VbWizards'
