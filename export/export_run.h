@@ -9,5 +9,8 @@
 // pads, loads the stored settings, shows the options dialog (dialog resource
 // 107 of `resources`, owned by the foreground window) and, when the user
 // confirmed a file in it, stores the settings. Returns S_OK (0) once the
-// dialog has closed; there is no failure result.
+// dialog has closed. Failures, with nothing stored: E_POINTER for a null
+// kit; HRESULT_FROM_WIN32(ERROR_BUSY) while another run is in progress (the
+// state and the settings are not touched); the platform's error when the
+// dialog cannot be created.
 HRESULT RunExport(HINSTANCE resources, HostKit* kit);

@@ -27,8 +27,11 @@ struct HostKit {
 // empty string for a pad without a name).
 constexpr std::size_t kPadRecordNameOffset = 104;
 
+// The pad's name; a null record or a null name pointer counts as a pad
+// without a name rather than taking the host down with it.
 inline const char* PadRecordName(const PadRecord* record) {
+  if (record == nullptr) return "";
   const char* name;
   std::memcpy(&name, reinterpret_cast<const unsigned char*>(record) + kPadRecordNameOffset, sizeof name);
-  return name;
+  return name != nullptr ? name : "";
 }

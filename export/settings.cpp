@@ -36,23 +36,33 @@ RegistryKey OpenExistingSettingsKey() {
   return key;
 }
 
+// Puts the default directory back into `storedPath` and into the value. A
+// failed query may have left part of the value in the buffer.
+void StoreDefaultPath(HKEY key) {
+  CopyText(exportState.storedPath, kDefaultPath);
+  RegSetValueExA(key, kPathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(kDefaultPath),
+                 sizeof kDefaultPath);
+}
+
 void LoadPath(HKEY key) {
   char* const stored = exportState.storedPath;
   DWORD size = kPathQuerySize;
   if (RegQueryValueExA(key, kPathValue, nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size) !=
       ERROR_SUCCESS) {
-    // Missing or too long. A failed query may have left part of the value in
-    // the buffer, so the default goes back there before it is stored.
-    CopyText(exportState.storedPath, kDefaultPath);
-    RegSetValueExA(key, kPathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(kDefaultPath),
-                   sizeof kDefaultPath);
+    StoreDefaultPath(key);  // missing, or longer than the buffer
     return;
   }
   // Another program may have stored the text without its terminator, or with
   // bytes after an early one: the text ends at the first zero within the bytes
-  // returned, and nothing after it survives in either buffer.
+  // returned, and nothing after it survives in either buffer. Text without a
+  // zero that fills the whole buffer is 255 characters or more: too long, as
+  // a terminated value of that length.
   if (size > kPathQuerySize) size = kPathQuerySize;
   const void* zero = std::memchr(stored, '\0', size);
+  if (zero == nullptr && size == kPathQuerySize) {
+    StoreDefaultPath(key);
+    return;
+  }
   const std::size_t length = zero != nullptr ? static_cast<const char*>(zero) - stored : size;
   std::memset(stored + length, 0, kStoredPathSize - length);
   CopyText(exportState.directory, stored);

@@ -13,7 +13,8 @@
 
 struct IDrumMapWizard : public IUnknown {
   // Performs the export with the host's kit: the pad names, the options
-  // dialog, the settings. Returns S_OK once the dialog has closed.
+  // dialog, the settings. Returns S_OK once the dialog has closed, a failure
+  // HRESULT when the run could not take place (see export/export_run.h).
   virtual HRESULT STDMETHODCALLTYPE Run(HostKit* kit) = 0;
   // Copies the display name with its terminating zero into `buffer`, which
   // holds at least kWizardNameSize bytes, and returns the number of bytes

@@ -28,7 +28,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*re
   return TRUE;
 }
 
-// Every class id is served by the wizard's factory.
+// Every class id is served by the wizard's factory: the module has one class,
+// and the COM runtime asks it only for the class id that registration wrote
+// beside its path, so there is nothing to tell apart.
 STDAPI DllGetClassObject(REFCLSID /*classId*/, REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;

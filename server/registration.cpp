@@ -82,6 +82,9 @@ HRESULT RegisterWizardClass(CLSID classId, const char* className, const char* mo
   const ClassIdText classIdText(classId);
   char classKeyPath[kKeyPathSize];
   ClassKeyPath(classIdText, classKeyPath);
+  // The threading model and the server key name come in as wide strings, like
+  // the class id text; "%ls" turns each into the narrow text that the ANSI
+  // registry calls take.
   char serverKeyPath[kKeyNameSize];
   wsprintfA(serverKeyPath, "%ls", serverKeyName);
   char threadingModelText[kKeyNameSize];
@@ -116,6 +119,9 @@ HRESULT UnregisterWizardClass(CLSID classId) {
   return S_OK;
 }
 
+// A walk of its own rather than RegDeleteTreeA: every open and delete goes
+// through the fault hook, and a subkey that survives its deletion ends the
+// walk instead of failing the whole unregistration.
 HRESULT DeleteKeyTree(HKEY parent, const char* subkey) {
   if (lstrlenA(subkey) == 0) return E_FAIL;
   RegistryKey key;

@@ -1,5 +1,6 @@
 #include "ui/options_dialog.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
@@ -38,6 +39,9 @@ constexpr char kPathTooLongCaption[] = "Drum Map Export";
 constexpr char kPathTooLongText[] =
     "The path of this folder is too long for a drum map directory (at most 254 characters).\n"
     "Please choose a folder with a shorter path.";
+constexpr char kFilePathTooLongText[] =
+    "The full path of this file is too long for a drum map (at most 199 characters).\n"
+    "Please choose a shorter folder or file name.";
 
 // The save dialog gets the structure without the three members that Windows
 // 2000 appended, as the platforms before it expect (76 bytes on 32-bit Windows).
@@ -110,6 +114,9 @@ void SaveAs(HWND dialog) {
 
   OPENFILENAMEA save = {};
   save.lStructSize = kOpenFileNameSize;
+  // The save dialog, the about box and the writers' message are owned by the
+  // window in the foreground, as the host expects of its wizards; that is the
+  // options dialog while the user works in it.
   save.hwndOwner = GetForegroundWindow();
   save.lpstrFilter = filter.c_str();
   save.nFilterIndex = 1;
@@ -119,7 +126,15 @@ void SaveAs(HWND dialog) {
   save.lpstrTitle = kSaveTitle;
   save.Flags = OFN_OVERWRITEPROMPT | OFN_LONGNAMES;
   save.lpstrDefExt = offered.defaultExtension;
-  if (!GetSaveFileNameA(&save)) return;  // cancelled: the dialog stays open
+  if (!GetSaveFileNameA(&save)) {
+    // Cancelled: the dialog stays open. A chosen path that does not fit
+    // `filePath` fails the save dialog too: say so, rather than behaving as
+    // if the user had cancelled. The wizard's own messages are owned by the
+    // options dialog itself.
+    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+      MessageBoxA(dialog, kFilePathTooLongText, kPathTooLongCaption, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
 
   // A confirmed file name is what makes the run store the settings, whether
   // or not the file can then be written.
@@ -130,6 +145,8 @@ void SaveAs(HWND dialog) {
 
 void BrowseForDirectory(HWND dialog) {
   char displayName[MAX_PATH];  // required by the browser, not used
+  // No owner: the options dialog stays enabled while the browser is open, as
+  // the wizard has always behaved.
   BROWSEINFOA browse = {};
   browse.pszDisplayName = displayName;
   browse.lpszTitle = kBrowseInstruction;

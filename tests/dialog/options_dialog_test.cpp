@@ -391,6 +391,52 @@ TEST_F(OptionsDialogTest, FailedWriteShowsTheMessageOnceAndStillCloses) {
   }
 }
 
+// The directory may hold 254 characters but the file path only 199: a file
+// chosen in a deep folder fails the save dialog, which is told, not taken for
+// a cancel; the options dialog stays open and nothing is written.
+TEST_F(OptionsDialogTest, AFilePathTooLongForTheExportIsToldAndTheDialogStaysOpen) {
+  std::string deep = Directory() + "\\";
+  deep += std::string(220 - deep.size(), 'd');
+  ASSERT_TRUE(std::filesystem::create_directory(deep));
+  SetField(exportState.directory, deep);
+  Show([&](HWND dialog) {
+    HWND save = OpenSaveDialog(dialog);
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(SaveDialogFolder(save), deep);
+    ConfirmSave(save);  // "Untitled.drm" in the deep folder: over 199 characters
+    HWND refusal = WaitForWindow("Drum Map Export");
+    ASSERT_NE(refusal, nullptr) << "no message about the long path; open: "
+                                << ::testing::PrintToString(OpenWindowTitles());
+    EXPECT_NE(MessageText(refusal).find("at most 199 characters"), std::string::npos) << MessageText(refusal);
+    Answer(refusal, IDOK);
+    ASSERT_TRUE(WaitUntilClosed(refusal));
+    ASSERT_TRUE(Flush(dialog));
+    EXPECT_EQ(OpenWindowTitles(), std::vector<std::string>{kOptionsTitle});
+    EXPECT_EQ(exportState.fileSaved, 0);
+    CloseDialog(dialog);
+  });
+  EXPECT_TRUE(std::filesystem::is_empty(deep));
+}
+
+// A format index that names no format (nothing selected in the list) is a
+// failed write with the writers' message, never a file reported as written.
+TEST_F(OptionsDialogTest, NoFormatSelectedIsAFailedWrite) {
+  exportState.formatIndex = 99;
+  Show([&](HWND dialog) {
+    EXPECT_EQ(ComboSelection(dialog, IDC_FORMAT), CB_ERR);
+    HWND save = OpenSaveDialog(dialog);
+    ASSERT_NE(save, nullptr);
+    ConfirmSave(save);
+    HWND error = WaitForWindow(kErrorTitle);
+    ASSERT_NE(error, nullptr) << "no message about the failed write";
+    EXPECT_EQ(MessageText(error), kWriteFailed);
+    Answer(error, IDOK);
+    EXPECT_TRUE(WaitUntilClosed(dialog));
+  });
+  EXPECT_EQ(exportState.fileSaved, 1);
+  EXPECT_EQ(List(), std::vector<std::string>{});
+}
+
 TEST_F(OptionsDialogTest, AboutBoxLeavesTheDialogUnchanged) {
   Show([&](HWND dialog) {
     ChangeEverything(dialog, "Kit B");

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,13 @@ class RecordingKit {
   HostKit* kit() { return &object_.kit; }
   const std::vector<std::string>& calls() const { return calls_; }
 
+  // Pads for which GetPad hands out no record, or a record without a name.
+  std::set<int> nullRecords;
+  std::set<int> nullNames;
+  // Called inside GetPad before it answers: a host that starts a second run
+  // from within the first.
+  std::function<void(int index)> duringGetPad;
+
  private:
   // The kit object as the run sees it: the table pointer first.
   struct Object {
@@ -70,11 +78,13 @@ class RecordingKit {
   static PadRecord* STDMETHODCALLTYPE GetPad(HostKit* kit, std::int32_t index) {
     RecordingKit& self = Of(kit);
     self.calls_.push_back("GetPad " + std::to_string(index));
+    if (self.duringGetPad) self.duringGetPad(index);
+    if (self.nullRecords.count(index) != 0) return nullptr;
     std::memset(&self.record_, 0xEE, sizeof self.record_);
     std::memset(self.nameBuffer_, '#', sizeof self.nameBuffer_);
     const std::string& name = index >= 0 && index < kPadCount ? self.names_[index] : "";
     std::memcpy(self.nameBuffer_, name.c_str(), name.size() + 1);
-    self.record_.name = self.nameBuffer_;
+    self.record_.name = self.nullNames.count(index) != 0 ? nullptr : self.nameBuffer_;
     return reinterpret_cast<PadRecord*>(&self.record_);
   }
 
@@ -293,6 +303,78 @@ TEST_F(ExportRunTest, DirectoryAndFilePathCarryOverToTheNextRun) {
   EXPECT_EQ(exportState.moveEmptyPadsToEnd, 1);
   refuse.reset();
   EXPECT_EQ(HostKeys(), std::vector<std::string>{});
+}
+
+TEST_F(ExportRunTest, NullRecordsAndNullNamesFromTheKitGiveEmptyPads) {
+  RecordingKit kit(NumberedNames());
+  kit.nullRecords = {0, 50};
+  kit.nullNames = {1, 95};
+  Run(kit, Close);
+  EXPECT_EQ(kit.calls(), AscendingGetPadCalls());
+  for (int pad = 0; pad < kPadCount; ++pad) {
+    SCOPED_TRACE(pad);
+    const bool empty = kit.nullRecords.count(pad) + kit.nullNames.count(pad) != 0;
+    EXPECT_EQ(std::string(exportState.padNames[pad]), empty ? "" : "Pad " + std::to_string(pad));
+  }
+}
+
+// All runs share one export state. A second run while the first is in
+// progress, from another thread or nested inside the first, is refused
+// without asking its kit for anything or touching the state or the settings;
+// the first run goes on as if nothing had happened.
+TEST_F(ExportRunTest, ASecondRunWhileOneIsInProgressIsRefused) {
+  ASSERT_TRUE(PutSettings(folder.path().string(), 1));
+  const HRESULT kBusy = HRESULT_FROM_WIN32(ERROR_BUSY);
+  RecordingKit nested({"Nested"});
+  HRESULT nestedResult = S_OK;
+  RecordingKit first(NumberedNames());
+  first.duringGetPad = [&](int index) {
+    if (index == 95) nestedResult = RunExport(GetModuleHandleA(nullptr), nested.kit());
+  };
+  Run(first, [&](HWND dialog) {
+    const std::vector<std::string> stored = HostKeys();
+    RecordingKit other({"Other"});
+    EXPECT_EQ(RunExport(GetModuleHandleA(nullptr), other.kit()), kBusy);
+    EXPECT_TRUE(other.calls().empty());
+    EXPECT_STREQ(exportState.padNames[0], "Pad 0");
+    EXPECT_STREQ(exportState.mapName, "Untitled");
+    EXPECT_EQ(exportState.formatIndex, 1);
+    EXPECT_EQ(HostKeys(), stored);
+    EXPECT_EQ(test::OpenWindowTitles(), std::vector<std::string>{test::kOptionsTitle});
+
+    HWND save = OpenSaveDialog(dialog);
+    ASSERT_NE(save, nullptr);
+    test::ConfirmSave(save);
+    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+  });
+  EXPECT_EQ(nestedResult, kBusy);
+  EXPECT_TRUE(nested.calls().empty());
+  EXPECT_EQ(folder.List(), std::vector<std::string>{"Untitled.drm"});
+  EXPECT_EQ(test::ReadBytes(folder.File("Untitled.drm")).size(), 3230u) << "the first run's binary drum map";
+
+  // Once the first run has ended, the next one runs.
+  RecordingKit next(NumberedNames());
+  Run(next, Close);
+  EXPECT_EQ(next.calls(), AscendingGetPadCalls());
+}
+
+// A run that cannot take place fails with an HRESULT instead of returning
+// S_OK, and stores nothing; the next run is not blocked by it.
+TEST_F(ExportRunTest, ARunThatCannotShowItsDialogFails) {
+  exportState.fileSaved = 1;  // left over from an earlier run
+  RecordingKit kit(NumberedNames());
+  EXPECT_EQ(RunExport(GetModuleHandleA(nullptr), nullptr), E_POINTER);
+  // A module without the dialog template: the dialog cannot be created.
+  const HRESULT result = RunExport(GetModuleHandleA("kernel32.dll"), kit.kit());
+  EXPECT_TRUE(FAILED(result)) << std::hex << result;
+  EXPECT_EQ(HRESULT_FACILITY(result), FACILITY_WIN32) << std::hex << result;
+  EXPECT_EQ(exportState.fileSaved, 0);
+  EXPECT_EQ(HostKeys(), (std::vector<std::string>{"key Vemba", "key Vemba\\Config"}))
+      << "nothing but the empty settings key of a first run";
+
+  RecordingKit next(NumberedNames());
+  Run(next, Close);
+  EXPECT_EQ(next.calls(), AscendingGetPadCalls());
 }
 
 // The wizard of the built module runs the same export, with the dialog from

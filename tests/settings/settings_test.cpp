@@ -86,16 +86,21 @@ TEST_F(Settings, SettleOverThreeRunsOnAMachineWithoutTheKey) {
 }
 
 TEST_F(Settings, LoadsAPathOfAtMost254CharactersAndReplacesLongerOnes) {
+  // Stored by another program, a value may lack its terminator: one that
+  // fills the 255-byte buffer without it is as long as a terminated 255.
   const struct {
     std::size_t length;
+    bool terminated;
     bool loads;
-  } cases[] = {{0, true}, {3, true}, {254, true}, {255, false}, {300, false}};
+  } cases[] = {{0, true, true},    {3, true, true},    {254, true, true},   {255, true, false},
+               {300, true, false}, {254, false, true}, {255, false, false}, {256, false, false}};
   machine_.CreateSettingsKey();
   machine_.SetDword(kMode, 1);
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.length);
+    SCOPED_TRACE(std::to_string(c.length) + (c.terminated ? " terminated" : " without terminator"));
     const std::string path = c.length == 0 ? "" : "E:" + std::string(c.length - 2, 'p');
-    machine_.SetValue(kPath, REG_SZ, path + '\0');
+    const std::string bytes = c.terminated ? path + '\0' : path;
+    machine_.SetValue(kPath, REG_SZ, bytes);
     StartRun();
     SetField(exportState.directory, "D:\\Before");
 
@@ -104,7 +109,7 @@ TEST_F(Settings, LoadsAPathOfAtMost254CharactersAndReplacesLongerOnes) {
     if (c.loads) {
       EXPECT_TRUE(HoldsExactly(exportState.storedPath, path));
       EXPECT_TRUE(HoldsExactly(exportState.directory, path));
-      EXPECT_TRUE(IsValue(machine_.Value(kPath), REG_SZ, path + '\0'));
+      EXPECT_TRUE(IsValue(machine_.Value(kPath), REG_SZ, bytes));
     } else {
       EXPECT_TRUE(HoldsExactly(exportState.storedPath, "C:\\"));
       EXPECT_TRUE(HoldsExactly(exportState.directory, "D:\\Before"));
@@ -319,7 +324,7 @@ TEST_F(Settings, APathWithoutTerminatorOrWithBytesAfterItLoadsOnlyItsText) {
     std::string text;
   } cases[] = {
       {"text without terminator", REG_SZ, "D:\\Kits", "D:\\Kits"},
-      {"255 characters without terminator", REG_SZ, std::string(255, 'k'), std::string(255, 'k')},
+      {"254 characters without terminator", REG_SZ, std::string(254, 'k'), std::string(254, 'k')},
       {"junk after an early terminator", REG_SZ, std::string("D:\\a\0stale junk", 15), "D:\\a"},
       {"binary data without terminator", REG_BINARY, "D:\\Bin", "D:\\Bin"},
   };
