@@ -233,7 +233,8 @@ TEST(DrumMapExport, FailuresNameThePathOnOneLine) {
   test::WriteBytes(dir.File("long.txt"), tooLong);
   test::WriteBytes(dir.File("kit.txt"), "Kick\n");
   test::WriteBytes(dir.File("utf16.txt"), "\xFF\xFEK\0i\0c\0k\0"s);
-  test::WriteBytes(dir.File("nul.txt"), "Kick\nSn\0are\n"s);
+  // Not "nul.txt": on Windows that names the NUL device.
+  test::WriteBytes(dir.File("nul-byte.txt"), "Kick\nSn\0are\n"s);
   const struct {
     std::vector<std::string> args;
     std::string path;
@@ -241,7 +242,7 @@ TEST(DrumMapExport, FailuresNameThePathOnOneLine) {
       {{"-o", dir.File("a.xml"), dir.File("missing.txt")}, dir.File("missing.txt")},
       {{"-o", dir.File("a.xml"), dir.File("long.txt")}, dir.File("long.txt")},
       {{"-o", dir.File("a.xml"), dir.File("utf16.txt")}, dir.File("utf16.txt")},
-      {{"-o", dir.File("a.xml"), dir.File("nul.txt")}, dir.File("nul.txt") + ": line 2 "},
+      {{"-o", dir.File("a.xml"), dir.File("nul-byte.txt")}, dir.File("nul-byte.txt") + ": line 2 "},
 #ifndef _WIN32
       // Endless: refused after the first MiB (reading it is harmless).
       {{"-o", dir.File("a.xml"), "/dev/zero"}, "/dev/zero"},
