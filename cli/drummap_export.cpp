@@ -1,25 +1,20 @@
 #include "cli/drummap_export.h"
 
-#include <cstring>
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/kit_file.h"
+#include "cli/output_file_name.h"
 #include "export/export_state.h"
 #include "writers/drum_map_format.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: drummap-export [--format xml|binary] [--name NAME] [--no-note-names]\n"
-    "                      [--keep-order] [-o PATH] KIT\n"
-    "\n"
-    "Writes a drum map for the pads named in KIT (one pad name a line, pad 0 first).\n"
-    "  --format xml|binary  XML drum map (default) or binary .drm drum map\n"
-    "  --name NAME          the drum map's name, at most 55 bytes (default Untitled)\n"
-    "  --no-note-names      do not prefix pad names with their note names\n"
-    "  --keep-order         list notes in note order instead of named pads first\n"
-    "  -o PATH              the file to write (default: NAME.drm)\n";
+constexpr const char* kProgram = "drummap-export";
+constexpr int kGoOn = -1;
 
 struct Options {
   const DrumMapFormatInfo* format = &kDrumMapFormats[0];
@@ -30,63 +25,167 @@ struct Options {
   std::string kit;
 };
 
-// "xml or binary": the command-line names of all formats.
-std::string FormatNames() {
+// The command-line names of all formats, joined: "xml|binary", "xml or binary".
+std::string FormatNames(const char* bar, const char* lastBar) {
   std::string names;
   for (std::size_t i = 0; i < kDrumMapFormats.size(); ++i) {
-    if (i > 0) names += i + 1 == kDrumMapFormats.size() ? " or " : ", ";
+    if (i > 0) names += i + 1 == kDrumMapFormats.size() ? lastBar : bar;
     names += kDrumMapFormats[i].commandLineName;
   }
   return names;
 }
 
-int Usage(std::ostream& err, const std::string& problem) {
-  err << "drummap-export: " << problem << "\n" << kUsage;
-  return 2;
+// A check of an option's value: `problem` returns what is wrong with it, or
+// an empty string when nothing is.
+template <typename Check>
+CLI::Validator Valid(Check problem) {
+  return CLI::Validator([problem](std::string& value) { return problem(value); }, "");
 }
 
-// Returns 0 when the arguments parsed, else the exit code of a usage error.
-int ParseArguments(int argc, const char* const* argv, Options& options, std::ostream& err) {
+CLI::Validator AtMostBytes(std::size_t limit, const char* what) {
+  return Valid([limit, what](const std::string& value) {
+    if (value.size() <= limit) return std::string();
+    return std::string(what) + " is longer than " + std::to_string(limit) + " bytes";
+  });
+}
+
+CLI::Validator NotEmpty(const char* what) {
+  return Valid(
+      [what](const std::string& value) { return value.empty() ? std::string(what) + " is empty" : ""; });
+}
+
+// The help: the usage line first, then what the program does, the arguments
+// and the footer.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  HelpFormatter() {
+    label("Usage", "usage");
+    column_width(24);
+  }
+  std::string make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const override {
+    return make_usage(app, name) + "\n" + make_description(app) + make_positionals(app) +
+           make_groups(app, mode) + "\n" + make_footer(app);
+  }
+};
+
+// The command line of drummap-export, bound to `options`: one call an
+// option; a new option is added here and appears in --help by itself.
+void DefineCommandLine(CLI::App& app, Options& options) {
+  app.description("Writes a drum map for the pads named in KIT.");
+  app.footer(
+      "KIT is a text file with one pad name a line, pad 0 (note 24) first.\n"
+      "Exit status: 0 written, 1 the kit could not be read or the drum map could not be\n"
+      "written, 2 a usage error.");
+  // As before CLI11: an option given twice takes its last value.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.set_help_flag("-h,--help", "print this help and exit")->disable_flag_override();
+  app.set_version_flag("--version", std::string(kProgram) + " " + DRUMMAP_VERSION,
+                       "print the version and exit")
+      ->disable_flag_override();
+
+  app.add_option_function<std::string>(
+         "--format",
+         [&options](const std::string& value) { options.format = FindDrumMapFormat(value.c_str()); },
+         std::string("the drum map's format (default ") + kDrumMapFormats[0].commandLineName + ")")
+      ->type_name(FormatNames("|", "|"))
+      ->check(Valid([](const std::string& value) {
+        if (FindDrumMapFormat(value.c_str()) != nullptr) return std::string();
+        return "unknown format '" + value + "' (" + FormatNames(", ", " or ") + ")";
+      }));
+  app.add_option("--name", options.name, "the drum map's name, at most 55 bytes (default Untitled)")
+      ->type_name("NAME")
+      ->check(AtMostBytes(kMapNameSize - 1, "the name"));
+  app.add_flag_callback(
+         "--no-note-names", [&options] { options.noteNames = false; },
+         "do not prefix pad names with their note names")
+      ->disable_flag_override();
+  app.add_flag_callback(
+         "--keep-order", [&options] { options.moveEmptyPads = false; },
+         "list notes in note order instead of named pads first")
+      ->disable_flag_override();
+  // The export state's path field holds 200 bytes with the terminator.
+  app.add_option("-o", options.output,
+                 "the file to write, at most 199 bytes (default: NAME.drm in the current folder,\n"
+                 "the format's extension after the name, each character that a file name cannot\n"
+                 "hold replaced by _)")
+      ->type_name("PATH")
+      ->check(NotEmpty("the output path"))
+      ->check(AtMostBytes(kFilePathSize - 1, "the output path"));
+  app.add_option("KIT", options.kit, "the kit file")
+      ->type_name("")
+      ->required()
+      ->check(NotEmpty("the kit path"));
+}
+
+// The arguments in the order CLI11 takes them (the last first). CLI11 reads
+// "--name=" (nothing after the '=') as "--name" with the next argument as
+// its value, which would make "--name= --keep-order KIT" a drum map named
+// "--keep-order"; here it is the empty value it says it is.
+std::vector<std::string> ArgumentsForParser(const CLI::App& app, int argc, const char* const* argv) {
+  auto takesValue = [&app](const std::string& name) {
+    const CLI::Option* option = app.get_option_no_throw(name);
+    return option != nullptr && option->get_items_expected_max() > 0;
+  };
+  std::vector<std::string> args;
+  bool value = false;           // this argument is the value of the option before it
+  bool positionalOnly = false;  // after "--"
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool takesValue = arg == "--format" || arg == "--name" || arg == "-o";
-    if (takesValue && i + 1 >= argc) return Usage(err, "missing value after " + arg);
-    if (arg == "--format") {
-      const std::string value = argv[++i];
-      options.format = FindDrumMapFormat(value.c_str());
-      if (options.format == nullptr)
-        return Usage(err, "unknown format '" + value + "' (" + FormatNames() + ")");
-    } else if (arg == "--name") {
-      options.name = argv[++i];
-      if (options.name.size() > kMapNameSize - 1) return Usage(err, "the name is longer than 55 bytes");
-    } else if (arg == "-o") {
-      options.output = argv[++i];
-    } else if (arg == "--no-note-names") {
-      options.noteNames = false;
-    } else if (arg == "--keep-order") {
-      options.moveEmptyPads = false;
-    } else if (arg == "-h" || arg == "--help") {
-      return Usage(err, "help");
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return Usage(err, "unknown option " + arg);
-    } else if (options.kit.empty()) {
-      options.kit = arg;
-    } else {
-      return Usage(err, "more than one kit file given");
+    const bool plain = value || positionalOnly;
+    value = false;
+    if (!plain && arg == "--") {
+      positionalOnly = true;
+    } else if (!plain && arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+      const std::size_t equals = arg.find('=');
+      const std::string name = arg.substr(0, equals);
+      if (takesValue(name) && equals == std::string::npos) {
+        value = true;
+      } else if (takesValue(name) && equals + 1 == arg.size()) {
+        args.push_back(name);
+        args.emplace_back();
+        continue;
+      }
+    } else if (!plain && arg.size() == 2 && arg[0] == '-') {
+      value = takesValue(arg);
     }
+    args.push_back(arg);
   }
-  if (options.kit.empty()) return Usage(err, "no kit file given");
-  if (options.output.empty()) options.output = options.name + "." + options.format->defaultExtension;
-  if (options.output.size() > kFilePathSize - 1)
-    return Usage(err, "the output path is longer than 199 bytes");
-  return 0;
+  std::reverse(args.begin(), args.end());
+  return args;
+}
+
+// Returns kGoOn when the arguments ask for an export, else the exit code:
+// 0 after --help or --version (printed on `out`), 2 after a usage error.
+int ParseArguments(int argc, const char* const* argv, Options& options, std::ostream& out,
+                   std::ostream& err) {
+  CLI::App app("", kProgram);
+  const auto help = std::make_shared<HelpFormatter>();
+  app.formatter(help);
+  try {
+    DefineCommandLine(app, options);
+    std::vector<std::string> args = ArgumentsForParser(app, argc, argv);
+    app.parse(args);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    return 0;
+  } catch (const CLI::CallForVersion& version) {
+    out << version.what() << "\n";
+    return 0;
+  } catch (const CLI::Error& problem) {
+    err << kProgram << ": " << problem.what() << "\n"
+        << help->make_usage(&app, kProgram) << "Run '" << kProgram << " --help' for the options.\n";
+    return 2;
+  }
+  if (options.output.empty())
+    options.output = DefaultOutputFileName(options.name, options.format->defaultExtension);
+  return kGoOn;
 }
 
 }  // namespace
 
 int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   Options options;
-  if (const int usage = ParseArguments(argc, argv, options, err)) return usage;
+  if (const int code = ParseArguments(argc, argv, options, out, err); code != kGoOn) return code;
 
   std::vector<std::string> names;
   std::string problem;

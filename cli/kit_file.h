@@ -1,13 +1,29 @@
 // Kit files: one pad name a line, line k naming pad k, as raw 8-bit bytes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
-// Reads up to 96 lines (LF or CR LF); an empty line is an empty pad and
-// missing lines are empty pads. Names are returned whole; the caller cuts.
+// The largest kit file read. 96 names of 254 bytes with their line breaks
+// take 24 KiB; longer names are allowed and cut when copied, so the limit
+// leaves room for forty times that.
+constexpr std::size_t kKitFileMaxBytes = 1024 * 1024;
+
+// Reads a kit file: at most kKitFileMaxBytes + 1 bytes, and no further than
+// the start of a 97th line, so an endless input ends the read quickly and
+// memory stays bounded. The text is then parsed as ParseKitText does.
 // On failure returns false with a one-line reason in `error`.
 bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string& error);
 
-// Parses kit text already in memory; same rules as ReadKitFile.
+// Parses kit text already in memory into 96 names:
+// - more than kKitFileMaxBytes bytes is refused;
+// - a UTF-8 byte-order mark is skipped; a UTF-16 one (FF FE or FE FF) is
+//   refused with a hint on how to save the file;
+// - lines end in LF or CR LF; a text without any LF is split at CR instead
+//   (old Mac line ends); a CR inside a line of an LF text stays in the name;
+// - an empty line is an empty pad, missing lines at the end are empty pads,
+//   a 97th line is refused;
+// - a NUL byte in a line is refused, naming the line (1 for the first).
+// Names are returned whole; the caller cuts them to 254 bytes.
 bool ParseKitText(const std::string& text, std::vector<std::string>& names, std::string& error);

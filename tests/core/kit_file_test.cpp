@@ -2,12 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test_support.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#endif
+
 namespace {
+
+using namespace std::string_literals;
 
 TEST(KitFile, Lines) {
   const struct {
@@ -21,6 +35,16 @@ TEST(KitFile, Lines) {
       {"blank line is an empty pad", "\n\nTom\n", {{2, "Tom"}}},
       {"spaces and 8-bit bytes kept", "  \xe9\xff\t\n", {{0, "  \xe9\xff\t"}}},
       {"lone CR stays in the name", "a\rb\n", {{0, "a\rb"}}},
+      {"lone CR in a CR LF file stays in the name", "a\rb\r\nc\r\n", {{0, "a\rb"}, {1, "c"}}},
+      {"CR only: one pad a line", "Kick\rSnare\r\rHat", {{0, "Kick"}, {1, "Snare"}, {3, "Hat"}}},
+      {"CR only, final CR ends the last line", "Kick\r", {{0, "Kick"}}},
+      {"UTF-8 byte-order mark skipped", "\xEF\xBB\xBFKick\nSnare", {{0, "Kick"}, {1, "Snare"}}},
+      {"UTF-8 byte-order mark and CR only", "\xEF\xBB\xBFKick\rSnare\r", {{0, "Kick"}, {1, "Snare"}}},
+      {"UTF-8 byte-order mark alone", "\xEF\xBB\xBF", {}},
+      {"byte-order marks after the start are name bytes",
+       "x\xEF\xBB\xBF\n\xFF\xFE\n",
+       {{0, "x\xEF\xBB\xBF"}, {1, "\xFF\xFE"}}},
+      {"1 MiB is still a kit", std::string(kKitFileMaxBytes, 'n'), {{0, std::string(kKitFileMaxBytes, 'n')}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -34,9 +58,14 @@ TEST(KitFile, Lines) {
   }
 }
 
-TEST(KitFile, NinetySixLinesAreAllowedAndMoreAreNot) {
+std::string Lines(int count, const std::string& lineEnd) {
   std::string text;
-  for (int i = 0; i < 96; ++i) text += "pad" + std::to_string(i) + "\n";
+  for (int i = 0; i < count; ++i) text += "pad" + std::to_string(i) + lineEnd;
+  return text;
+}
+
+TEST(KitFile, NinetySixLinesAreAllowedAndMoreAreNot) {
+  std::string text = Lines(96, "\n");
   std::vector<std::string> names;
   std::string error;
   ASSERT_TRUE(ParseKitText(text, names, error));
@@ -46,6 +75,38 @@ TEST(KitFile, NinetySixLinesAreAllowedAndMoreAreNot) {
   EXPECT_NE(error.find("96"), std::string::npos);
 }
 
+// Each refused text gives one line that says what is wrong; nothing is
+// turned into some other kit.
+TEST(KitFile, RefusedTexts) {
+  const struct {
+    const char* what;
+    std::string text;
+    std::vector<const char*> reason;  // each must be in the error
+  } cases[] = {
+      {"UTF-16 LE", "\xFF\xFEK\0i\0c\0k\0\n\0"s, {"UTF-16", "save it as UTF-8 or ANSI text"}},
+      {"UTF-16 BE", "\xFE\xFF\0K\0i\0c\0k\0\n"s, {"UTF-16", "save it as UTF-8 or ANSI text"}},
+      {"UTF-16 LE, nothing after the mark", "\xFF\xFE", {"UTF-16"}},
+      {"UTF-16 without a mark", "K\0i\0c\0k\0\n\0"s, {"line 1 ", "NUL"}},
+      {"NUL in the first name", "Ki\0ck\n"s, {"line 1 ", "NUL"}},
+      {"NUL in line 3 of a CR LF file", "a\r\nb\r\nc\0\r\n"s, {"line 3 ", "NUL"}},
+      {"NUL in the last line, no final break", "a\n\0"s, {"line 2 ", "NUL"}},
+      {"NUL in line 2 of a CR-only file", "a\rb\0\r"s, {"line 2 ", "NUL"}},
+      {"NUL after a UTF-8 byte-order mark", "\xEF\xBB\xBF\0\n"s, {"line 1 ", "NUL"}},
+      {"97 CR-only lines", Lines(97, "\r"), {"more than 96 lines"}},
+      {"97 CR LF lines", Lines(97, "\r\n"), {"more than 96 lines"}},
+      {"one byte over 1 MiB", std::string(kKitFileMaxBytes + 1, 'n'), {"1 MiB"}},
+      {"1 MiB of line breaks and one more", std::string(kKitFileMaxBytes + 1, '\n'), {"1 MiB"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> names;
+    std::string error;
+    EXPECT_FALSE(ParseKitText(c.text, names, error));
+    for (const char* part : c.reason) EXPECT_NE(error.find(part), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  }
+}
+
 TEST(KitFile, LongNameReturnedWhole) {
   std::vector<std::string> names;
   std::string error;
@@ -53,6 +114,137 @@ TEST(KitFile, LongNameReturnedWhole) {
   EXPECT_EQ(names[0].size(), 1000u);
   EXPECT_EQ(names[1], "next");
 }
+
+// ReadKitFile stops reading early (at the byte limit, at a 97th line); it
+// must still accept and refuse what ParseKitText does for the whole file,
+// also where a stop falls on the edge of its read buffer (4096 bytes).
+TEST(KitFile, ReadingAFileAnswersAsParsingIt) {
+  const std::string lineBreakAtBufferEnd =
+      Lines(95, "\n") + std::string(4095 - Lines(95, "\n").size(), 'y') + "\n";
+  const struct {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"96 lines", Lines(96, "\n")},
+      {"97 lines", Lines(97, "\n")},
+      {"96 lines and an empty 97th", Lines(96, "\n") + "\n"},
+      {"96th line break ends the read buffer", lineBreakAtBufferEnd},
+      {"96th line break ends the read buffer, a 97th line", lineBreakAtBufferEnd + "z"},
+      {"97 lines, then more than 1 MiB", Lines(97, "\n") + std::string(kKitFileMaxBytes, 'x')},
+      {"CR only", "Kick\rSnare\r"},
+      {"UTF-8 byte-order mark", "\xEF\xBB\xBFKick\n"},
+      {"UTF-16", "\xFF\xFEK\0"s},
+      {"NUL", "a\nb\0\n"s},
+      {"1 MiB", std::string(kKitFileMaxBytes - 1, 'n') + "\n"},
+      {"one byte over 1 MiB", std::string(kKitFileMaxBytes, 'n') + "\n"},
+  };
+  test::TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::WriteBytes(dir.File("kit.txt"), c.text);
+    std::vector<std::string> read, parsed;
+    std::string readError, parseError;
+    const bool readOk = ReadKitFile(dir.File("kit.txt").c_str(), read, readError);
+    ASSERT_EQ(readOk, ParseKitText(c.text, parsed, parseError)) << readError << " / " << parseError;
+    if (readOk) EXPECT_EQ(read, parsed);
+    EXPECT_EQ(readError.empty(), readOk);
+  }
+}
+
+// A file far larger than any kit is refused after reading only the start
+// of it. The file is sparse: it takes no space on disk.
+TEST(KitFile, HugeFileIsRefused) {
+  test::TempDir dir;
+  const std::string path = dir.File("huge.txt");
+  test::WriteBytes(path, "Kick\n");
+  std::filesystem::resize_file(path, 64u << 20);
+  std::vector<std::string> names;
+  std::string error;
+  EXPECT_FALSE(ReadKitFile(path.c_str(), names, error));
+  EXPECT_NE(error.find("1 MiB"), std::string::npos) << error;
+}
+
+#ifndef _WIN32
+// Feeds a FIFO with `pattern` over and over until the reader closes it (or
+// 64 MiB went in); counts the bytes that went in.
+class EndlessFifo {
+ public:
+  EndlessFifo(const std::string& path, std::string pattern) : path_(path), pattern_(std::move(pattern)) {
+    if (mkfifo(path.c_str(), 0600) != 0) ADD_FAILURE() << "mkfifo " << path << ": errno " << errno;
+    writer_ = std::thread([this] { Feed(); });
+  }
+  ~EndlessFifo() { Finish(); }
+  EndlessFifo(const EndlessFifo&) = delete;
+  EndlessFifo& operator=(const EndlessFifo&) = delete;
+
+  // Waits until the reader has closed its end; the bytes that went in.
+  std::size_t Finish() {
+    if (writer_.joinable()) writer_.join();
+    return written_;
+  }
+
+ private:
+  void Feed() {
+    // A write after the reader closed the FIFO fails with EPIPE instead of
+    // raising SIGPIPE in this thread.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    // Open without blocking, so that a reader that never comes cannot hang
+    // the test: the open succeeds once the reader has opened its end.
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 1000; ++tries) {
+      fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (fd < 0) return;
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::string chunk;
+    while (chunk.size() < 4096) chunk += pattern_;
+    while (written_ < (64u << 20)) {
+      const ssize_t n = write(fd, chunk.data(), chunk.size());
+      if (n <= 0) break;
+      written_ += static_cast<std::size_t>(n);
+    }
+    close(fd);
+  }
+
+  std::string path_;
+  std::string pattern_;
+  std::size_t written_ = 0;
+  std::thread writer_;
+};
+
+// An endless input ends the read quickly: at the byte limit, or at the start
+// of a 97th line, and never reads much more than that.
+TEST(KitFile, EndlessInputIsRefusedAfterABoundedRead) {
+  const struct {
+    const char* what;
+    std::string pattern;
+    const char* reason;
+    std::size_t mostWritten;  // the limit, a pipe's buffer and a chunk at most
+  } cases[] = {
+      {"NUL bytes", "\0"s, "1 MiB", kKitFileMaxBytes + (1u << 20)},
+      {"one endless line", "x", "1 MiB", kKitFileMaxBytes + (1u << 20)},
+      {"endless CRs", "\r", "1 MiB", kKitFileMaxBytes + (1u << 20)},
+      {"endless empty lines", "\n", "more than 96 lines", kKitFileMaxBytes / 4},
+      {"endless pad names", "Kick\r\n", "more than 96 lines", kKitFileMaxBytes / 4},
+  };
+  test::TempDir dir;
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = dir.File("fifo" + std::to_string(n++));
+    EndlessFifo fifo(path, c.pattern);
+    std::vector<std::string> names;
+    std::string error;
+    EXPECT_FALSE(ReadKitFile(path.c_str(), names, error));
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    EXPECT_LT(fifo.Finish(), c.mostWritten);
+  }
+}
+#endif
 
 TEST(KitFile, MissingFile) {
   test::TempDir dir;

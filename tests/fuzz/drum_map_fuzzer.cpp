@@ -12,7 +12,8 @@
 //   then     the map name, then the kit text (through ParseKitText)
 //
 // Expected values come from the export state as it was filled, not from the
-// raw input: a NUL byte inside a line ends that name.
+// raw input: a NUL byte inside the map name ends it (a kit with a NUL byte
+// in a line is refused).
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -119,39 +120,80 @@ Input Split(const std::uint8_t* data, std::size_t size) {
 }
 
 // ---------------------------------------------------------------------------
-// The kit text: line k names pad k, LF or CR LF, at most 96 lines.
+// The kit text: a UTF-8 byte-order mark skipped, UTF-16 refused; line k names
+// pad k; lines end in LF or CR LF, or in CR where no LF is in the text; at
+// most 96 lines, no NUL byte in them, at most 1 MiB.
 
-// The kit's lines as the kit file rules give them, with no limit on their
-// number.
-std::vector<std::string> KitLines(const std::string& text) {
+// What the kit file rules make of a text: its lines (with no limit on their
+// number), or why it is refused.
+struct KitModel {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    const std::size_t next = end == std::string::npos ? text.size() : end + 1;
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = next;
+  std::string refusal;  // a part of the reason ParseKitText must give; empty if accepted
+};
+
+KitModel ModelKit(const std::string& text) {
+  KitModel kit;
+  if (text.size() > kKitFileMaxBytes) {
+    kit.refusal = "1 MiB";
+    return kit;
   }
-  return lines;
+  const std::string head = text.substr(0, 3);
+  if (head.compare(0, 2, "\xFF\xFE") == 0 || head.compare(0, 2, "\xFE\xFF") == 0) {
+    kit.refusal = "UTF-16";
+    return kit;
+  }
+  const std::string body = head == "\xEF\xBB\xBF" ? text.substr(3) : text;
+  const bool crOnly = body.find('\n') == std::string::npos;
+  // Byte by byte: a line is closed by its break; a final line without one
+  // counts too.
+  std::string line;
+  bool open = false;
+  for (std::size_t i = 0; i < body.size(); ++i) {
+    const char c = body[i];
+    const bool lineBreak = crOnly ? c == '\r' : c == '\n';
+    if (!lineBreak) {
+      line += c;
+      open = true;
+      continue;
+    }
+    kit.lines.push_back(line);
+    line.clear();
+    open = false;
+  }
+  if (open) kit.lines.push_back(line);
+  // In an LF text a CR before the line's end belongs to the line break.
+  if (!crOnly)
+    for (std::string& l : kit.lines)
+      if (!l.empty() && l.back() == '\r') l.pop_back();
+  for (std::size_t k = 0; k < kit.lines.size(); ++k) {
+    if (k == static_cast<std::size_t>(kPadCount)) {
+      kit.refusal = "more than 96 lines";
+      break;
+    }
+    if (kit.lines[k].find('\0') != std::string::npos) {
+      kit.refusal = "line " + std::to_string(k + 1) + " ";
+      break;
+    }
+  }
+  return kit;
 }
 
-// Parses the kit; returns false when ParseKitText refused it (rightly).
+// Parses the kit; returns false when ParseKitText refused it (rightly, and
+// for the right reason).
 bool ParseKit(const std::string& text, std::vector<std::string>& names) {
   std::string error;
   const bool parsed = ParseKitText(text, names, error);
-  const std::vector<std::string> lines = KitLines(text);
-  CHECK(parsed == (lines.size() <= static_cast<std::size_t>(kPadCount)),
-        "ParseKitText answered %d for %zu lines", parsed, lines.size());
+  const KitModel kit = ModelKit(text);
+  CHECK(parsed == kit.refusal.empty(), "ParseKitText answered %d for %zu lines (expected: %s)", parsed,
+        kit.lines.size(), kit.refusal.empty() ? "accepted" : kit.refusal.c_str());
   if (!parsed) {
-    CHECK(!error.empty(), "a refused kit comes without a reason");
+    CHECK(error.find(kit.refusal) != std::string::npos && error.find('\n') == std::string::npos,
+          "refused with '%s', expected a reason with '%s' on one line", error.c_str(), kit.refusal.c_str());
     return false;
   }
   CHECK(names.size() == static_cast<std::size_t>(kPadCount), "%zu names instead of 96", names.size());
   for (int pad = 0; pad < kPadCount; ++pad) {
-    const std::string expected = pad < static_cast<int>(lines.size()) ? lines[pad] : std::string();
+    const std::string expected = pad < static_cast<int>(kit.lines.size()) ? kit.lines[pad] : std::string();
     CHECK(names[pad] == expected, "pad %d parsed wrongly", pad);
   }
   return true;
