@@ -162,14 +162,14 @@ TEST(DrumMapExport, ArgumentSpellings) {
     };
     const Result r = Export(writing(c.args, "a.map")), s = Export(writing(c.same, "b.map"));
     ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_EQ(s.code, 0) << s.err;
+    ASSERT_EQ(s.status, 0) << s.err;
     EXPECT_EQ(r.out, "a.map\n");
     EXPECT_EQ(test::ReadBytes("a.map"), test::ReadBytes("b.map"));
     std::filesystem::remove("a.map");
     std::filesystem::remove("b.map");
   }
   // "--name=" gave the empty name.
-  ASSERT_EQ(Export({"--name=", "--keep-order", "-o", "empty.xml", "./-kit.txt"}).code, 0);
+  ASSERT_EQ(Export({"--name=", "--keep-order", "-o", "empty.xml", "./-kit.txt"}).status, 0);
   EXPECT_NE(test::ReadBytes("empty.xml").find("<string name=\"Name\" value=\"\"/>"), std::string::npos);
 }
 
