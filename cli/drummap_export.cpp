@@ -11,15 +11,22 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: drummap-export [--format xml|binary] [--name NAME] [--no-note-names]\n"
-    "                      [--keep-order] [-o PATH] KIT\n"
+    "usage: drummap-export [--format xml|binary|midnam|reaper|pitchlist] [--name NAME]\n"
+    "                      [--no-note-names] [--keep-order] [-o PATH] KIT\n"
     "\n"
-    "Writes a drum map for the pads named in KIT (one pad name a line, pad 0 first).\n"
-    "  --format xml|binary  XML drum map (default) or binary .drm drum map\n"
-    "  --name NAME          the drum map's name, at most 55 bytes (default Untitled)\n"
+    "Writes a drum map or a note-name file for the pads named in KIT (one pad name\n"
+    "a line, pad 0 first).\n"
+    "  --format FORMAT      xml: XML drum map (default); binary: binary .drm drum map;\n"
+    "                       midnam: MIDI name document; reaper: REAPER note names;\n"
+    "                       pitchlist: Studio One pitch list\n"
+    "  --name NAME          the map's name, at most 55 bytes (default Untitled)\n"
     "  --no-note-names      do not prefix pad names with their note names\n"
-    "  --keep-order         list notes in note order instead of named pads first\n"
-    "  -o PATH              the file to write (default: NAME.drm)\n";
+    "  --keep-order         drum maps: list notes in note order instead of named\n"
+    "                       pads first (the note-name formats are always in note order)\n"
+    "  -o PATH              the file to write (default: NAME and the format's extension)\n"
+    "\n"
+    "midnam, reaper and pitchlist are written in UTF-8: a KIT that is valid UTF-8 is\n"
+    "taken as it is, any other as Windows-1252; NAME is read the same way.\n";
 
 struct Options {
   const DrumMapFormatInfo* format = &kDrumMapFormats[0];
@@ -96,6 +103,7 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
   }
 
   ResetExportState();
+  const ScopedUtf8Conversion conversion(KitTextConversion(names));
   for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, names[pad].c_str());
   CopyText(exportState.mapName, options.name.c_str());
   CopyText(exportState.filePath, options.output.c_str());
