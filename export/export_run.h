@@ -7,7 +7,8 @@
 
 // Resets the export state to its defaults, copies the names of the kit's 96
 // pads, loads the stored settings, shows the options dialog (dialog resource
-// 107 of `resources`, owned by the foreground window) and, when the user
-// confirmed a file in it, stores the settings. Returns S_OK (0) once the
-// dialog has closed; there is no failure result.
+// 107 of `resources`, owned by the foreground window; the note-name formats
+// read the names in the ANSI code page) and, when the user confirmed a file
+// in it, stores the settings. Returns S_OK (0) once the dialog has closed;
+// there is no failure result.
 HRESULT RunExport(HINSTANCE resources, HostKit* kit);
