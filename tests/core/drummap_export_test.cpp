@@ -65,7 +65,8 @@ TEST(DrumMapExport, ExampleKitsGiveTheKnownBytes) {
 // current folder.
 TEST(DrumMapExport, DefaultOutputIsTheNameWithTheFormatsExtension) {
   test::TempDir dir;
-  test::WriteBytes(dir.File("kit.txt"), "Kick\n");
+  // Not kit.txt: on Windows that is the REAPER file Kit.txt.
+  test::WriteBytes(dir.File("pads.kit"), "Kick\n");
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
   const struct {
@@ -79,7 +80,7 @@ TEST(DrumMapExport, DefaultOutputIsTheNameWithTheFormatsExtension) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.format);
     std::filesystem::remove(dir.File(c.file));
-    const Result r = Export({"--format", c.format, "--name", "Kit", "kit.txt"});
+    const Result r = Export({"--format", c.format, "--name", "Kit", "pads.kit"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, std::string(c.file) + "\n");
     EXPECT_TRUE(test::Exists(dir.File(c.file)));
