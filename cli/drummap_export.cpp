@@ -10,6 +10,8 @@
 #include "cli/output_file_name.h"
 #include "export/export_state.h"
 #include "writers/drum_map_format.h"
+#include "writers/general_midi_percussion.h"
+#include "writers/note_name.h"
 
 namespace {
 
@@ -21,6 +23,8 @@ struct Options {
   std::string name = "Untitled";
   bool noteNames = true;
   bool moveEmptyPads = true;
+  int octaveOfNote60 = kDefaultOctaveOfNote60;
+  bool fillEmptyWithGeneralMidi = false;
   std::string output;
   std::string kit;
 };
@@ -71,10 +75,16 @@ class HelpFormatter : public CLI::Formatter {
 // The command line of drummap-export, bound to `options`: one call an
 // option; a new option is added here and appears in --help by itself.
 void DefineCommandLine(CLI::App& app, Options& options) {
-  app.description("Writes a drum map for the pads named in KIT.");
+  app.description("Writes a drum map or a note-name file for the pads named in KIT.");
   app.footer(
+      "Formats: xml, the XML drum map (default); binary, the binary .drm drum map;\n"
+      "midnam, a MIDI name document (.midnam); reaper, REAPER note names (.txt);\n"
+      "pitchlist, a Studio One pitch list (.pitchlist). midnam, reaper and pitchlist\n"
+      "list the named pads in note order and are written in UTF-8: a KIT that is\n"
+      "valid UTF-8 is taken as it is, any other as Windows-1252; NAME is read the\n"
+      "same way.\n"
       "KIT is a text file with one pad name a line, pad 0 (note 24) first.\n"
-      "Exit status: 0 written, 1 the kit could not be read or the drum map could not be\n"
+      "Exit status: 0 written, 1 the kit could not be read or the file could not be\n"
       "written, 2 a usage error.");
   // As before CLI11: an option given twice takes its last value.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -86,7 +96,7 @@ void DefineCommandLine(CLI::App& app, Options& options) {
   app.add_option_function<std::string>(
          "--format",
          [&options](const std::string& value) { options.format = FindDrumMapFormat(value.c_str()); },
-         std::string("the drum map's format (default ") + kDrumMapFormats[0].commandLineName + ")")
+         std::string("the file's format (default ") + kDrumMapFormats[0].commandLineName + ")")
       ->type_name(FormatNames("|", "|"))
       ->check(Valid([](const std::string& value) {
         if (FindDrumMapFormat(value.c_str()) != nullptr) return std::string();
@@ -101,8 +111,23 @@ void DefineCommandLine(CLI::App& app, Options& options) {
       ->disable_flag_override();
   app.add_flag_callback(
          "--keep-order", [&options] { options.moveEmptyPads = false; },
-         "list notes in note order instead of named pads first")
+         "drum maps: list notes in note order instead of named pads first")
       ->disable_flag_override();
+  app.add_option("--octave-of-note-60", options.octaveOfNote60,
+                 "the octave in the note names of note 60: 3 (default, note 24 is C0), 4 or 5;\n"
+                 "no note number changes")
+      ->type_name("3|4|5")
+      ->check(Valid([](const std::string& value) {
+        return value == "3" || value == "4" || value == "5" ? std::string() : "the octave is 3, 4 or 5";
+      }));
+  app.add_option_function<std::string>(
+         "--fill-empty", [&options](const std::string&) { options.fillEmptyWithGeneralMidi = true; },
+         "gm: empty pads on General MIDI percussion notes (35-81) get the standard\n"
+         "names (Acoustic Bass Drum ... Open Triangle)")
+      ->type_name("gm")
+      ->check(Valid([](const std::string& value) {
+        return value == "gm" ? std::string() : "unknown set of names '" + value + "' (gm)";
+      }));
   // The export state's path field holds 200 bytes with the terminator.
   app.add_option("-o", options.output,
                  "the file to write, at most 199 bytes (default: NAME.drm in the current folder,\n"
@@ -195,12 +220,15 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
   }
 
   ResetExportState();
+  const ScopedUtf8Conversion conversion(KitTextConversion(names));
   for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, names[pad].c_str());
   CopyText(exportState.mapName, options.name.c_str());
   CopyText(exportState.filePath, options.output.c_str());
   exportState.addNoteNames = options.noteNames ? 1 : 0;
   exportState.moveEmptyPadsToEnd = options.moveEmptyPads ? 1 : 0;
   exportState.formatIndex = static_cast<std::int32_t>(options.format->format);
+  exportState.octaveOfNote60 = options.octaveOfNote60;
+  if (options.fillEmptyWithGeneralMidi) FillEmptyPadsWithGeneralMidiNames();
 
   if (!WriteDrumMap()) {
     err << "drummap-export: " << options.output

@@ -84,3 +84,11 @@ bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string&
   }
   return ParseKitText(text, names, error);
 }
+
+Utf8Conversion KitTextConversion(const std::vector<std::string>& names) {
+  // Line breaks are ASCII and never part of a character, so the whole text
+  // is valid exactly when each of its lines is.
+  for (const std::string& name : names)
+    if (!IsValidUtf8(name)) return &Windows1252ToUtf8;
+  return &Utf8AsIs;
+}

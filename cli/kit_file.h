@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "writers/utf8_conversion.h"
+
 // The largest kit file read. 96 names of 254 bytes with their line breaks
 // take 24 KiB; longer names are allowed and cut when copied, so the limit
 // leaves room for forty times that.
@@ -27,3 +29,8 @@ bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string&
 // - a NUL byte in a line is refused, naming the line (1 for the first).
 // Names are returned whole; the caller cuts them to 254 bytes.
 bool ParseKitText(const std::string& text, std::vector<std::string>& names, std::string& error);
+
+// How the kit's names become UTF-8 for the note-name formats: a kit whose
+// text is valid UTF-8 is taken as it is, any other kit as Windows-1252, the
+// drum sampler's usual code page. The map name goes the same way.
+Utf8Conversion KitTextConversion(const std::vector<std::string>& names);

@@ -4,7 +4,9 @@
 
 #include "export/export_state.h"
 #include "export/settings.h"
+#include "platform/ansi_text.h"
 #include "ui/options_dialog.h"
+#include "writers/utf8_conversion.h"
 
 namespace {
 
@@ -40,6 +42,9 @@ HRESULT RunExport(HINSTANCE resources, HostKit* kit) {
   for (std::int32_t pad = 0; pad < kPadCount; ++pad)
     SetPadName(pad, PadRecordName(kit->table->GetPad(kit, pad)));
   LoadSettings();
+  // The host's names are in the system's ANSI code page; the note-name
+  // formats get them in UTF-8.
+  const ScopedUtf8Conversion conversion(&AnsiToUtf8);
   // The dialog does the rest, writing included. It is owned by the window in
   // the foreground, which is the host's window that started the wizard.
   SetLastError(ERROR_SUCCESS);

@@ -27,6 +27,9 @@ struct ExportState {
   std::int32_t moveEmptyPadsToEnd;
   std::int32_t formatIndex;  // index into kDrumMapFormats (writers/drum_map_format.h)
   std::int32_t fileSaved;
+  // The octave number that note 60 is named with in the note names (3, 4 or
+  // 5; see writers/note_name.h). Only drummap-export changes it.
+  std::int32_t octaveOfNote60;
 };
 
 extern ExportState exportState;

@@ -85,3 +85,10 @@ void AtomicFile::Discard() {
     tempPath_.clear();
   }
 }
+
+bool WriteWholeFile(const char* target, const std::string& bytes) {
+  AtomicFile file(target);
+  if (!file.IsOpen()) return false;
+  file.Write(bytes.data(), bytes.size());
+  return file.Commit();
+}

@@ -36,6 +36,10 @@ class AtomicFile {
   bool failed_ = false;
 };
 
+// Writes `bytes` as the whole new content of `target` through an AtomicFile:
+// true only when all of it is there; otherwise the target is as it was.
+bool WriteWholeFile(const char* target, const std::string& bytes);
+
 // Test seam: while the guard lives, writes fail as on a full disk once `bytes`
 // more bytes have been written. The fault before it comes back when the guard
 // ends, also when a test leaves early on a failed assertion.

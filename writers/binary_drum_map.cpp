@@ -37,7 +37,7 @@ void FillNameField(char* field, int note) {
   char text[kNameFieldWidth + 1] = {};
   std::size_t length = 0;
   if (exportState.addNoteNames == 1) {
-    FormatNoteName(text, note);
+    FormatNoteName(text, note, exportState.octaveOfNote60);
     length = std::strlen(text);
   }
   const char* name = exportState.padNames[pad];

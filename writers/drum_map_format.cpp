@@ -4,6 +4,9 @@
 
 #include "export/export_state.h"
 #include "writers/binary_drum_map.h"
+#include "writers/midnam_document.h"
+#include "writers/pitch_list.h"
+#include "writers/reaper_note_names.h"
 #include "writers/xml_drum_map.h"
 
 // Both sequencer editions open their drum maps through the same file type,
@@ -13,6 +16,12 @@ const std::array<DrumMapFormatInfo, kDrumMapFormatCount> kDrumMapFormats = {{
      &WriteXmlDrumMap},
     {DrumMapFormat::kBinary, "Korvat 5.x", "binary", "Korvat drum map(*.drm)", "*.drm", "drm",
      &WriteBinaryDrumMap},
+    {DrumMapFormat::kMidiNameDocument, "MIDI name document (.midnam)", "midnam",
+     "MIDI name document (*.midnam)", "*.midnam", "midnam", &WriteMidiNameDocument},
+    {DrumMapFormat::kReaperNoteNames, "REAPER note names (.txt)", "reaper", "REAPER note names (*.txt)",
+     "*.txt", "txt", &WriteReaperNoteNames},
+    {DrumMapFormat::kPitchList, "Studio One pitch list (.pitchlist)", "pitchlist",
+     "Studio One pitch list (*.pitchlist)", "*.pitchlist", "pitchlist", &WritePitchList},
 }};
 
 const DrumMapFormatInfo* FindDrumMapFormat(std::int32_t formatIndex) {
@@ -27,7 +36,19 @@ const DrumMapFormatInfo* FindDrumMapFormat(const char* commandLineName) {
 }
 
 std::int32_t FormatIndexFromStoredMode(std::uint32_t mode) {
-  return static_cast<std::int32_t>(mode == 1 ? DrumMapFormat::kBinary : DrumMapFormat::kXml);
+  // The settings store the list index.
+  switch (mode) {
+    case 1:
+      return static_cast<std::int32_t>(DrumMapFormat::kBinary);
+    case 2:
+      return static_cast<std::int32_t>(DrumMapFormat::kMidiNameDocument);
+    case 3:
+      return static_cast<std::int32_t>(DrumMapFormat::kReaperNoteNames);
+    case 4:
+      return static_cast<std::int32_t>(DrumMapFormat::kPitchList);
+    default:
+      return static_cast<std::int32_t>(DrumMapFormat::kXml);
+  }
 }
 
 bool WriteDrumMap() {

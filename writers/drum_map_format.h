@@ -1,4 +1,5 @@
-// The drum map formats the wizard and drummap-export write: how each is
+// The formats the wizard and drummap-export write, the two drum maps of the
+// sequencer and the note names of three other sequencers: how each is
 // offered (the options dialog's list, the command line, the save dialog's
 // filter and default extension) and the one call that writes the selected one.
 #pragma once
@@ -7,8 +8,11 @@
 #include <cstdint>
 
 enum class DrumMapFormat : std::int32_t {
-  kXml = 0,     // the XML drum map of the newer sequencer editions
-  kBinary = 1,  // the fixed-size binary .drm drum map of the older edition
+  kXml = 0,               // the XML drum map of the newer sequencer editions
+  kBinary = 1,            // the fixed-size binary .drm drum map of the older edition
+  kMidiNameDocument = 2,  // MIDI name document (.midnam): Ardour, Digital Performer and others
+  kReaperNoteNames = 3,   // REAPER's note names (.txt)
+  kPitchList = 4,         // Studio One's pitch list (.pitchlist)
 };
 
 struct DrumMapFormatInfo {
@@ -21,7 +25,7 @@ struct DrumMapFormatInfo {
   bool (*write)();
 };
 
-constexpr int kDrumMapFormatCount = 2;
+constexpr int kDrumMapFormatCount = 5;
 
 // Every format, in the order of the options dialog's list: the list index is
 // `formatIndex`.
@@ -33,8 +37,8 @@ const DrumMapFormatInfo* FindDrumMapFormat(std::int32_t formatIndex);
 const DrumMapFormatInfo* FindDrumMapFormat(const char* commandLineName);
 
 // The format that a stored "drumMapExMode" value selects. The meaning of
-// every value ever stored is kept: 1 is the binary drum map, any other value
-// the XML drum map.
+// every value ever stored is kept: 1 is the binary drum map, 2, 3 and 4 the
+// note-name formats in the order above, any other value the XML drum map.
 std::int32_t FormatIndexFromStoredMode(std::uint32_t mode);
 
 // Writes `exportState.filePath` in the format that `exportState.formatIndex`

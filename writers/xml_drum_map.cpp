@@ -6,6 +6,7 @@
 #include "writers/atomic_file.h"
 #include "writers/drum_map_order.h"
 #include "writers/note_name.h"
+#include "writers/xml_escape.h"
 
 namespace {
 
@@ -32,42 +33,6 @@ constexpr const char* kTail[] = {
     "</list>",
     "</DrumMap>",
 };
-
-// Appends a name as attribute text. Markup characters become entities, TAB,
-// LF and CR character references (a reader would turn them into spaces), and
-// the other control bytes, which XML 1.0 cannot hold at all, spaces. Every
-// other byte, 0x80-0xFF included, is copied unchanged.
-void AppendEscaped(std::string& line, const char* text) {
-  for (; *text != '\0'; ++text) {
-    const unsigned char c = static_cast<unsigned char>(*text);
-    switch (c) {
-      case '&':
-        line += "&amp;";
-        break;
-      case '<':
-        line += "&lt;";
-        break;
-      case '>':
-        line += "&gt;";
-        break;
-      case '"':
-        line += "&quot;";
-        break;
-      case '\t':
-        line += "&#9;";
-        break;
-      case '\n':
-        line += "&#10;";
-        break;
-      case '\r':
-        line += "&#13;";
-        break;
-      default:
-        line += c < 0x20 ? ' ' : static_cast<char>(c);
-        break;
-    }
-  }
-}
 
 // Writes one line with its CR LF and flushes it, so each complete line
 // reaches the file before the next is formed.
@@ -107,12 +72,12 @@ void WriteNameLine(LineWriter& out, int note) {
   if (pad >= 0 && pad < kPadCount) {
     if (exportState.addNoteNames == 1) {
       char noteName[kNoteNameSize];
-      FormatNoteName(noteName, note);
+      FormatNoteName(noteName, note, exportState.octaveOfNote60);
       line += '[';
       line += noteName;
       line += ']';
     }
-    AppendEscaped(line, exportState.padNames[pad]);
+    AppendXmlEscaped(line, exportState.padNames[pad]);
   }
   line += "\"/>";
   out.End();
@@ -128,7 +93,7 @@ bool WriteXmlDrumMap() {
   out.Put("<DrumMap>");
   std::string& name = out.Begin();
   name += "<string name=\"Name\" value=\"";
-  AppendEscaped(name, exportState.mapName);
+  AppendXmlEscaped(name, exportState.mapName);
   name += "\"/>";
   out.End();
   for (const char* text : kHead) out.Put(text);

@@ -53,6 +53,13 @@ TEST(DrumMapExport, ExampleKitsGiveTheKnownBytes) {
       {"acoustic", {"--format", "binary"}, "acoustic.drm"},
       {"electronic", {"--name", "Electro & Co", "--no-note-names"}, "electronic-plain.xml"},
       {"electronic", {"--format", "binary", "--keep-order"}, "electronic-kept.drm"},
+      {"acoustic", {"--format", "midnam"}, "acoustic.midnam"},
+      {"acoustic", {"--format", "reaper"}, "acoustic-reaper.txt"},
+      {"acoustic", {"--format", "pitchlist"}, "acoustic.pitchlist"},
+      // A Windows-1252 kit (e acute), markup in the names and the map name.
+      {"electronic", {"--format", "midnam", "--name", "Electro & Co"}, "electronic.midnam"},
+      {"electronic", {"--format", "reaper", "--name", "Electro & Co"}, "electronic-reaper.txt"},
+      {"electronic", {"--format", "pitchlist", "--name", "Electro & Co"}, "electronic.pitchlist"},
   };
   test::TempDir dir;
   for (const auto& c : cases) {
@@ -66,6 +73,111 @@ TEST(DrumMapExport, ExampleKitsGiveTheKnownBytes) {
     EXPECT_TRUE(r.err.empty());
     EXPECT_TRUE(test::ReadBytes(output) ==
                 test::ReadBytes(test::SourcePath(std::string("tests/golden/") + c.expected)));
+  }
+}
+
+// Without -o the file is the map name with the format's extension, in the
+// current folder.
+TEST(DrumMapExport, DefaultOutputIsTheNameWithTheFormatsExtension) {
+  test::TempDir dir;
+  // Not kit.txt: on Windows that is the REAPER file Kit.txt.
+  test::WriteBytes(dir.File("pads.kit"), "Kick\n");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const struct {
+    const char* format;
+    const char* file;
+  } cases[] = {{"xml", "Kit.drm"},
+               {"binary", "Kit.drm"},
+               {"midnam", "Kit.midnam"},
+               {"reaper", "Kit.txt"},
+               {"pitchlist", "Kit.pitchlist"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.format);
+    std::filesystem::remove(dir.File(c.file));
+    const Result r = Export({"--format", c.format, "--name", "Kit", "pads.kit"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, std::string(c.file) + "\n");
+    EXPECT_TRUE(test::Exists(dir.File(c.file)));
+  }
+  std::filesystem::current_path(before);
+}
+
+// The note-name formats are UTF-8. A kit that is valid UTF-8 is taken as it
+// is; one name that is not makes the whole kit Windows-1252. The map name is
+// read like the kit, and as Windows-1252 whenever it is not valid UTF-8.
+TEST(DrumMapExport, KitsAreReadAsUtf8OrWindows1252) {
+  const struct {
+    const char* what;
+    std::string kit;
+    std::string name;
+    std::string written;  // the REAPER note names
+  } cases[] = {
+      {"ASCII", "Kick\n", "Kit", "# Kit\n24\tKick\n"},
+      {"UTF-8 kit", "Caf\xc3\xa9\n\xe2\x82\xac\n", "Kit \xc3\xa9",
+       "# Kit \xc3\xa9\n24\tCaf\xc3\xa9\n25\t\xe2\x82\xac\n"},
+      {"Windows-1252 kit", "Caf\xe9\n\x80\n", "Kit \xe9",
+       "# Kit \xc3\xa9\n24\tCaf\xc3\xa9\n25\t\xe2\x82\xac\n"},
+      {"one Windows-1252 name decides", "Caf\xc3\xa9\nCaf\xe9\n", "Kit",
+       "# Kit\n24\tCaf\xc3\x83\xc2\xa9\n25\tCaf\xc3\xa9\n"},
+      {"Windows-1252 name with a UTF-8 kit", "Caf\xc3\xa9\n", "Kit \xe9",
+       "# Kit \xc3\xa9\n24\tCaf\xc3\xa9\n"},
+  };
+  test::TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::WriteBytes(dir.File("kit.txt"), c.kit);
+    const Result r = Export({"--format", "reaper", "--no-note-names", "--name", c.name, "-o",
+                             dir.File("names.txt"), dir.File("kit.txt")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::ReadBytes(dir.File("names.txt")), c.written);
+  }
+}
+
+TEST(DrumMapExport, HelpNamesEveryFormatAndTheTextEncoding) {
+  const Result r = Export({"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* text :
+       {"--format xml|binary|midnam|reaper|pitchlist", "MIDI name document", "REAPER note names",
+        "Studio One pitch list", "UTF-8", "Windows-1252", "--octave-of-note-60 3|4|5\n", "--fill-empty gm "})
+    EXPECT_NE(r.out.find(text), std::string::npos) << text;
+  const Result unknown = Export({"--format", "midi", "kit.txt"});
+  EXPECT_NE(unknown.err.find("(xml, binary, midnam, reaper or pitchlist)"), std::string::npos) << unknown.err;
+}
+
+// The two options of the note names, on the command line: the octave changes
+// only the labels, never a note number; GM names fill only empty pads on
+// notes 35-81. The REAPER file shows both in one line a pad.
+TEST(DrumMapExport, OctaveAndGeneralMidiNames) {
+  test::TempDir dir;
+  std::string kit = "Kick\n";                      // pad 0, note 24
+  for (int pad = 1; pad < 12; ++pad) kit += "\n";  // pad 11 (note 35) empty
+  kit += "My Snare\n";                             // pad 12, note 36: keeps its name
+  test::WriteBytes(dir.File("kit.txt"), kit);
+  const struct {
+    std::vector<std::string> options;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {{}, {"24\t[C0]Kick", "36\t[C1]My Snare"}},
+      {{"--octave-of-note-60", "4"}, {"24\t[C1]Kick", "36\t[C2]My Snare"}},
+      {{"--octave-of-note-60=5", "--no-note-names"}, {"24\tKick", "36\tMy Snare"}},
+      {{"--fill-empty", "gm"},
+       {"24\t[C0]Kick", "35\t[B0]Acoustic Bass Drum", "36\t[C1]My Snare", "37\t[C#1]Side Stick",
+        "81\t[A4]Open Triangle"}},
+      {{"--fill-empty=gm", "--octave-of-note-60", "4"},
+       {"35\t[B1]Acoustic Bass Drum", "81\t[A5]Open Triangle"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.options));
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"--format", "reaper", "-o", dir.File("names.txt"), dir.File("kit.txt")});
+    const Result r = Export(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string text = test::ReadBytes(dir.File("names.txt"));
+    for (const std::string& line : c.lines)
+      EXPECT_NE(text.find("\n" + line + "\n"), std::string::npos) << line;
+    const bool filled = !c.options.empty() && c.options[0].rfind("--fill-empty", 0) == 0;
+    EXPECT_EQ(text.find("Acoustic Bass Drum") != std::string::npos, filled) << text;
   }
 }
 
@@ -85,6 +197,9 @@ TEST(DrumMapExport, UsageErrors) {
       {""},
       {"--no-note-names=yes", "kit.txt"},
       {"--keep-order=0", "kit.txt"},
+      {"--octave-of-note-60", "6", "kit.txt"},
+      {"--octave-of-note-60=C", "kit.txt"},
+      {"--fill-empty", "xg", "kit.txt"},
       {"--version=2", "kit.txt"},
   };
   for (const auto& args : cases) {
@@ -240,6 +355,12 @@ TEST(DrumMapExport, FailuresNameThePathOnOneLine) {
       {{"-o", dir.File("nowhere/a.xml"), dir.File("kit.txt")}, dir.File("nowhere/a.xml")},
       {{"--format", "binary", "-o", dir.File("nowhere/a.drm"), dir.File("kit.txt")},
        dir.File("nowhere/a.drm")},
+      {{"--format", "midnam", "-o", dir.File("nowhere/a.midnam"), dir.File("kit.txt")},
+       dir.File("nowhere/a.midnam")},
+      {{"--format", "reaper", "-o", dir.File("nowhere/a.txt"), dir.File("kit.txt")},
+       dir.File("nowhere/a.txt")},
+      {{"--format", "pitchlist", "-o", dir.File("nowhere/a.pitchlist"), dir.File("kit.txt")},
+       dir.File("nowhere/a.pitchlist")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);

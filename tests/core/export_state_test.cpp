@@ -27,6 +27,7 @@ TEST(ExportState, LoadValues) {
   EXPECT_EQ(stateAtLoad.moveEmptyPadsToEnd, 1);
   EXPECT_EQ(stateAtLoad.formatIndex, 0);
   EXPECT_EQ(stateAtLoad.fileSaved, 0);
+  EXPECT_EQ(stateAtLoad.octaveOfNote60, 3);
 }
 
 TEST(ExportState, ResetSetsDefaultsAndKeepsDirectoryFilePathAndPads) {
@@ -34,6 +35,7 @@ TEST(ExportState, ResetSetsDefaultsAndKeepsDirectoryFilePathAndPads) {
   exportState.directory[10] = exportState.filePath[10] = exportState.padNames[5][3] = '\0';
   exportState.addNoteNames = exportState.moveEmptyPadsToEnd = 0;
   exportState.formatIndex = exportState.fileSaved = 1;
+  exportState.octaveOfNote60 = 5;
 
   ResetExportState();
 
@@ -43,6 +45,7 @@ TEST(ExportState, ResetSetsDefaultsAndKeepsDirectoryFilePathAndPads) {
   EXPECT_EQ(exportState.formatIndex, 0);
   EXPECT_EQ(exportState.addNoteNames, 1);
   EXPECT_EQ(exportState.moveEmptyPadsToEnd, 1);
+  EXPECT_EQ(exportState.octaveOfNote60, 3);
   EXPECT_EQ(std::string(exportState.directory), "xxxxxxxxxx");
   EXPECT_EQ(std::string(exportState.filePath), "xxxxxxxxxx");
   EXPECT_EQ(std::string(exportState.padNames[5]), "xxx");

@@ -8,10 +8,10 @@
 
 namespace {
 
-std::string Name(int note) {
+std::string Name(int note, int octaveOfNote60 = kDefaultOctaveOfNote60) {
   char buffer[8];
   std::memset(buffer, 0xbd, sizeof buffer);
-  FormatNoteName(buffer, note);
+  FormatNoteName(buffer, note, octaveOfNote60);
   return buffer;
 }
 
@@ -44,18 +44,39 @@ TEST(FormatNoteName, NotesWithoutPadGiveEmptyNameWithinFourBytes) {
     SCOPED_TRACE(note);
     char buffer[8];
     std::memset(buffer, 0xbd, sizeof buffer);
-    FormatNoteName(buffer, note);
+    FormatNoteName(buffer, note, kDefaultOctaveOfNote60);
     EXPECT_EQ(buffer[0], '\0');
     for (int i = 1; i < 8; ++i) EXPECT_EQ(static_cast<unsigned char>(buffer[i]), 0xbd) << "byte " << i;
   }
 }
 
 TEST(FormatNoteName, LongestNameStaysWithinFourBytes) {
-  char buffer[8];
-  std::memset(buffer, 0xbd, sizeof buffer);
-  FormatNoteName(buffer, 118);
-  EXPECT_STREQ(buffer, "A#7");
-  for (int i = 4; i < 8; ++i) EXPECT_EQ(static_cast<unsigned char>(buffer[i]), 0xbd) << "byte " << i;
+  for (const auto& [octave, name] : {std::pair{3, "A#7"}, std::pair{4, "A#8"}, std::pair{5, "A#9"}}) {
+    SCOPED_TRACE(octave);
+    char buffer[8];
+    std::memset(buffer, 0xbd, sizeof buffer);
+    FormatNoteName(buffer, 118, octave);
+    EXPECT_STREQ(buffer, name);
+    for (int i = 4; i < 8; ++i) EXPECT_EQ(static_cast<unsigned char>(buffer[i]), 0xbd) << "byte " << i;
+  }
+}
+
+// The octave of note 60 moves only the octave digit; values other than 3, 4
+// and 5 would give no digit at the ends of the range and count as 3.
+TEST(FormatNoteName, OctaveOfNote60) {
+  const struct {
+    int octave;
+    int note;
+    const char* name;
+  } cases[] = {
+      {3, 60, "C3"},  {4, 60, "C4"},  {5, 60, "C5"},  {4, 24, "C1"}, {5, 24, "C2"},
+      {4, 119, "B8"}, {5, 119, "B9"}, {4, 61, "C#4"}, {5, 35, "B2"}, {2, 60, "C3"},
+      {6, 119, "B7"}, {-1, 24, "C0"}, {0, 60, "C3"},  {4, 23, ""},   {5, 120, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.octave) + ", note " + std::to_string(c.note));
+    EXPECT_EQ(Name(c.note, c.octave), c.name);
+  }
 }
 
 }  // namespace

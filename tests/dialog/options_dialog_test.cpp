@@ -13,12 +13,14 @@
 #include "ui/resource.h"
 #include "writers/atomic_file.h"
 #include "writers/binary_drum_map.h"
-#include "writers/xml_drum_map.h"
+#include "writers/drum_map_format.h"
 
 namespace test {
 namespace {
 
-const std::vector<std::string> kFormats = {"KorvatVQ/VL (XML Style)", "Korvat 5.x"};
+const std::vector<std::string> kFormats = {"KorvatVQ/VL (XML Style)", "Korvat 5.x",
+                                           "MIDI name document (.midnam)", "REAPER note names (.txt)",
+                                           "Studio One pitch list (.pitchlist)"};
 constexpr char kWriteFailed[] = "Could not write to the file\nIt may be in use by another application";
 
 // The fields that the dialog may write, to compare before and after.
@@ -49,7 +51,7 @@ std::string ExpectedFile(const std::string& path) {
   const std::string chosen = exportState.filePath;
   const std::string reference = path + ".expected";
   SetField(exportState.filePath, reference);
-  const bool written = exportState.formatIndex == 1 ? WriteBinaryDrumMap() : WriteXmlDrumMap();
+  const bool written = WriteDrumMap();
   SetField(exportState.filePath, chosen);
   EXPECT_TRUE(written);
   const std::string bytes = ReadBytes(reference);
@@ -78,6 +80,13 @@ void ExpectSameControls(const Shown& got, const Shown& want) {
   EXPECT_EQ(got.moveEmptyPads, want.moveEmptyPads);
   EXPECT_EQ(got.formats, want.formats);
   EXPECT_EQ(got.format, want.format);
+}
+
+// Removes what earlier rows of a table saved into the folder.
+void ClearFolder(const std::string& folder) {
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+    std::filesystem::remove(entry.path(), ignored);
 }
 
 // Clicks "CLOSE" and waits until the dialog has ended.
@@ -255,24 +264,41 @@ TEST_F(OptionsDialogTest, CancelledSaveKeepsTheDialogOpenAndTheTakenValues) {
   }
 }
 
+// Each format's own filter in the save dialog, its extension appended to the
+// proposed name, and its file written.
 TEST_F(OptionsDialogTest, ConfirmedSaveWritesTheSelectedFormatAndCloses) {
   const struct {
     const char* name;
     bool changeOptions;
     int formatIndex;
+    const char* filter;
+    const char* file;
+    const char* starts;  // the file's first bytes
   } cases[] = {
-      {"XML drum map, options on", false, 0},
-      {"binary drum map, options on", false, 1},
-      {"XML drum map, options off", true, 0},
-      {"binary drum map, options off", true, 1},
+      {"XML drum map, options on", false, 0, "Korvat drum map(*.drm)", "Untitled.drm", "<DrumMap>\r\n"},
+      {"binary drum map, options on", false, 1, "Korvat drum map(*.drm)", "Untitled.drm", "D103"},
+      {"XML drum map, options off", true, 0, "Korvat drum map(*.drm)", "Untitled.drm", "<DrumMap>\r\n"},
+      {"binary drum map, options off", true, 1, "Korvat drum map(*.drm)", "Untitled.drm", "D103"},
+      {"MIDI name document, options on", false, 2, "MIDI name document (*.midnam)", "Untitled.midnam",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE MIDINameDocument"},
+      {"MIDI name document, options off", true, 2, "MIDI name document (*.midnam)", "Untitled.midnam",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE MIDINameDocument"},
+      {"REAPER note names, options on", false, 3, "REAPER note names (*.txt)", "Untitled.txt",
+       "# Untitled\n24\t[C0]Pad 0\n27\t[D#0]Pad 3\n"},
+      {"REAPER note names, options off", true, 3, "REAPER note names (*.txt)", "Untitled.txt",
+       "# Untitled\n24\tPad 0\n27\tPad 3\n"},
+      {"pitch list, options on", false, 4, "Studio One pitch list (*.pitchlist)", "Untitled.pitchlist",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Music.PitchNameList title=\"Untitled\">\n"},
+      {"pitch list, options off", true, 4, "Studio One pitch list (*.pitchlist)", "Untitled.pitchlist",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Music.PitchNameList title=\"Untitled\">\n"},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
     ResetForExport("");
     for (int pad = 0; pad < kPadCount; pad += 3) NamePad(pad, "Pad " + std::to_string(pad));
     SetField(exportState.directory, Directory());
-    const std::string target = InFolder("Untitled.drm");
-    std::remove(target.c_str());
+    ClearFolder(Directory());
+    const std::string target = InFolder(row.file);
 
     const auto start = std::chrono::steady_clock::now();
     const INT_PTR result = Show([&](HWND dialog) {
@@ -283,6 +309,8 @@ TEST_F(OptionsDialogTest, ConfirmedSaveWritesTheSelectedFormatAndCloses) {
       SelectComboItem(dialog, IDC_FORMAT, row.formatIndex);
       HWND save = OpenSaveDialog(dialog);
       ASSERT_NE(save, nullptr);
+      EXPECT_EQ(SaveDialogFilters(save), std::vector<std::string>{row.filter});
+      EXPECT_EQ(SaveDialogFileName(save), "Untitled");
       ConfirmSave(save);  // the proposed "Untitled"
       EXPECT_TRUE(WaitUntilClosed(dialog)) << "the dialog stayed open after the save";
     });
@@ -295,14 +323,45 @@ TEST_F(OptionsDialogTest, ConfirmedSaveWritesTheSelectedFormatAndCloses) {
     EXPECT_EQ(exportState.addNoteNames, row.changeOptions ? 0 : 1);
     EXPECT_EQ(exportState.moveEmptyPadsToEnd, row.changeOptions ? 0 : 1);
     EXPECT_STRCASEEQ(exportState.filePath, target.c_str());
+    EXPECT_EQ(List(), std::vector<std::string>{row.file});
     ASSERT_TRUE(Exists(target));
-    EXPECT_EQ(ReadBytes(target), ExpectedFile(target));
-    if (row.formatIndex == 1) {
-      EXPECT_EQ(ReadBytes(target).size(), static_cast<std::size_t>(kBinaryDrumMapSize));
-    } else {
-      EXPECT_EQ(ReadBytes(target).rfind("<DrumMap>\r\n", 0), 0u);
-    }
+    const std::string bytes = ReadBytes(target);
+    EXPECT_EQ(bytes, ExpectedFile(target));
+    EXPECT_EQ(bytes.rfind(row.starts, 0), 0u) << bytes.substr(0, 80);
+    if (row.formatIndex == 1) EXPECT_EQ(bytes.size(), static_cast<std::size_t>(kBinaryDrumMapSize));
   }
+}
+
+// The list shows all five formats at once when it drops down, without
+// scrolling, and each can be chosen.
+TEST_F(OptionsDialogTest, FormatListShowsEveryFormatWhenDroppedDown) {
+  Show([&](HWND dialog) {
+    HWND combo = GetDlgItem(dialog, IDC_FORMAT);
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+    SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    ASSERT_TRUE(Flush(dialog));
+    EXPECT_TRUE(IsWindowVisible(info.hwndList)) << "the list did not drop down";
+    RECT client = {};
+    GetClientRect(info.hwndList, &client);
+    const LRESULT itemHeight = SendMessageA(info.hwndList, LB_GETITEMHEIGHT, 0, 0);
+    ASSERT_GT(itemHeight, 0);
+    EXPECT_EQ(SendMessageA(info.hwndList, LB_GETCOUNT, 0, 0), 5);
+    std::printf("format list: %ld pixels, items of %ld pixels\n",
+                static_cast<long>(client.bottom - client.top), static_cast<long>(itemHeight));
+    EXPECT_GE((client.bottom - client.top) / itemHeight, 5)
+        << "the list shows " << (client.bottom - client.top) << " pixels of items " << itemHeight << " high";
+    EXPECT_EQ(GetWindowLongPtrA(info.hwndList, GWL_STYLE) & WS_VSCROLL, 0) << "the list needs a scroll bar";
+    SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    ASSERT_TRUE(Flush(dialog));
+    for (int index = 0; index < 5; ++index) {
+      SCOPED_TRACE(index);
+      SelectComboItem(dialog, IDC_FORMAT, index);
+      EXPECT_EQ(ComboSelection(dialog, IDC_FORMAT), index);
+    }
+    CloseDialog(dialog);
+  });
 }
 
 TEST_F(OptionsDialogTest, AsksBeforeReplacingAnExistingFile) {
@@ -335,18 +394,21 @@ TEST_F(OptionsDialogTest, FailedWriteShowsTheMessageOnceAndStillCloses) {
   const struct {
     const char* name;
     int formatIndex;
-    bool holdTargetOpen;  // else the disk fills up during the write
+    bool holdTargetOpen;      // else the disk fills up during the write
+    long long diskFullAfter;  // bytes; the empty kit's REAPER file is 11 bytes
   } cases[] = {
-      {"XML drum map, file in use", 0, true},
-      {"binary drum map, file in use", 1, true},
-      {"XML drum map, disk full", 0, false},
-      {"binary drum map, disk full", 1, false},
+      {"XML drum map, file in use", 0, true, 0},       {"binary drum map, file in use", 1, true, 0},
+      {"XML drum map, disk full", 0, false, 100},      {"binary drum map, disk full", 1, false, 100},
+      {"MIDI name document, file in use", 2, true, 0}, {"REAPER note names, disk full", 3, false, 5},
+      {"pitch list, file in use", 4, true, 0},         {"pitch list, disk full", 4, false, 50},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.name);
     ResetForExport("");
     SetField(exportState.directory, Directory());
-    const std::string target = InFolder("Untitled.drm");
+    ClearFolder(Directory());
+    const std::string file = std::string("Untitled.") + FindDrumMapFormat(row.formatIndex)->defaultExtension;
+    const std::string target = InFolder(file);
     HANDLE held = INVALID_HANDLE_VALUE;
     std::optional<ScopedWriteFault> diskFull;
     if (row.holdTargetOpen) {
@@ -355,7 +417,7 @@ TEST_F(OptionsDialogTest, FailedWriteShowsTheMessageOnceAndStillCloses) {
       ASSERT_NE(held, INVALID_HANDLE_VALUE);
     } else {
       std::remove(target.c_str());
-      diskFull.emplace(100);
+      diskFull.emplace(row.diskFullAfter);
     }
 
     const INT_PTR result = Show([&](HWND dialog) {
@@ -386,8 +448,7 @@ TEST_F(OptionsDialogTest, FailedWriteShowsTheMessageOnceAndStillCloses) {
     } else {
       EXPECT_FALSE(Exists(target));
     }
-    EXPECT_EQ(List(), std::vector<std::string>(row.holdTargetOpen ? 1 : 0, "Untitled.drm"))
-        << "a file left behind";
+    EXPECT_EQ(List(), std::vector<std::string>(row.holdTargetOpen ? 1 : 0, file)) << "a file left behind";
   }
 }
 

@@ -1,15 +1,21 @@
-// Fuzz target for hostile kits: arbitrary bytes become a kit file, the two
+// Fuzz target for hostile kits: arbitrary bytes become a kit file, the
 // options and a map name; the export state is filled as drummap-export fills
-// it, both drum maps are written, and every property of the files is checked
-// against what went in. A violated property aborts, so libFuzzer keeps the
-// input as a crash.
+// it, both drum maps and the three note-name files are written, and every
+// property of the files is checked against what went in. A violated property
+// aborts, so libFuzzer keeps the input as a crash.
 //
 // Input layout (missing bytes count as 0):
 //   byte 0   bit 0 note names, bit 1 move empty pads to end, bit 2 a write
-//            fault in the XML map, bit 3 a write fault in the binary map
+//            fault in the XML map, bit 3 a write fault in the binary map,
+//            bit 4 General MIDI names for empty pads, bits 5-6 the octave of
+//            note 60 (0 and 3: 3, 1: 4, 2: 5), bit 7 a write fault in the
+//            note-name files
 //   byte 1   length of the map name, modulo 56
 //   byte 2   where the write fault strikes
 //   then     the map name, then the kit text (through ParseKitText)
+//
+// The kit is read as UTF-8 when all of it is valid UTF-8, else as
+// Windows-1252, through the same choice as drummap-export's.
 //
 // Expected values come from the export state as it was filled, not from the
 // raw input: a NUL byte inside the map name ends it (a kit with a NUL byte
@@ -34,6 +40,11 @@
 #include "export/export_state.h"
 #include "writers/atomic_file.h"
 #include "writers/binary_drum_map.h"
+#include "writers/general_midi_percussion.h"
+#include "writers/midnam_document.h"
+#include "writers/pitch_list.h"
+#include "writers/reaper_note_names.h"
+#include "writers/utf8_conversion.h"
 #include "writers/xml_drum_map.h"
 
 namespace fs = std::filesystem;
@@ -45,11 +56,14 @@ constexpr int kXmlLines = 1814;
 constexpr int kNameFieldWidth = 11;
 
 // ---------------------------------------------------------------------------
-// The fuzzer's own folder and the two targets in it, reused by every input.
+// The fuzzer's own folder and the five targets in it, reused by every input.
 
 fs::path folder;
 std::string xmlPath;
 std::string binaryPath;
+std::string midnamPath;
+std::string reaperPath;
+std::string pitchListPath;
 
 void RemoveFolder() {
   std::error_code ignored;
@@ -86,7 +100,9 @@ bool ReadFile(const std::string& path, std::string& bytes) {
 void CheckFolderHoldsOnlyTargets() {
   for (const auto& entry : fs::directory_iterator(folder)) {
     const std::string path = entry.path().string();
-    CHECK(path == xmlPath || path == binaryPath, "stray file left behind: %s", path.c_str());
+    CHECK(path == xmlPath || path == binaryPath || path == midnamPath || path == reaperPath ||
+              path == pitchListPath,
+          "stray file left behind: %s", path.c_str());
   }
 }
 
@@ -98,6 +114,9 @@ struct Input {
   bool moveEmptyPads = false;
   bool xmlFault = false;
   bool binaryFault = false;
+  bool fillGeneralMidi = false;
+  int octaveOfNote60 = 3;
+  bool noteNameFault = false;
   unsigned faultByte = 0;
   std::string mapName;  // up to 55 bytes, may hold NULs
   std::string kit;
@@ -110,6 +129,10 @@ Input Split(const std::uint8_t* data, std::size_t size) {
   in.moveEmptyPads = (at(0) & 2) != 0;
   in.xmlFault = (at(0) & 4) != 0;
   in.binaryFault = (at(0) & 8) != 0;
+  in.fillGeneralMidi = (at(0) & 16) != 0;
+  static const int kOctaves[4] = {3, 4, 5, 3};
+  in.octaveOfNote60 = kOctaves[(at(0) >> 5) & 3];
+  in.noteNameFault = (at(0) & 128) != 0;
   in.faultByte = at(2);
   const std::size_t rest = size > 3 ? size - 3 : 0;
   const std::size_t nameLength = std::min<std::size_t>(at(1) % kMapNameSize, rest);
@@ -208,6 +231,7 @@ void FillExportState(const Input& in, const std::vector<std::string>& names) {
   std::strcpy(exportState.mapName, in.mapName.c_str());
   exportState.addNoteNames = in.noteNames ? 1 : 0;
   exportState.moveEmptyPadsToEnd = in.moveEmptyPads ? 1 : 0;
+  exportState.octaveOfNote60 = in.octaveOfNote60;
 }
 
 bool AllZero(const char* bytes, std::size_t size) {
@@ -229,6 +253,21 @@ void CheckExportState(const Input& in, const std::vector<std::string>& names) {
   CHECK(std::strcmp(exportState.directory, kDirectorySentinel) == 0, "directory overwritten");
   CHECK(std::strcmp(exportState.mapName, in.mapName.c_str()) == 0, "map name not stored");
   CHECK(exportState.formatIndex == 0 && exportState.fileSaved == 0, "formatIndex or fileSaved overwritten");
+  CHECK(exportState.octaveOfNote60 == in.octaveOfNote60, "octave of note 60 not stored");
+}
+
+// General MIDI names went exactly into the empty pads of notes 35-81.
+void CheckGeneralMidiFill(const std::vector<std::string>& names) {
+  for (int pad = 0; pad < kPadCount; ++pad) {
+    const int note = pad + kFirstPadNote;
+    const std::string before =
+        names[pad].substr(0, std::min<std::size_t>(std::strlen(names[pad].c_str()), kPadNameMaxLength));
+    const char* general = GeneralMidiPercussionName(note);
+    const std::string expected = before.empty() && general != nullptr ? general : before;
+    CHECK(exportState.padNames[pad] == expected, "pad %d after the General MIDI fill", pad);
+    CHECK(AllZero(exportState.padNames[pad] + expected.size(), kPadNameSize - expected.size()),
+          "pad %d: slot not cleared after the General MIDI name", pad);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -239,7 +278,15 @@ struct Expected {
   std::array<std::string, kPadCount> padNames;
   bool noteNames;
   bool moveEmptyPads;
+  int octaveOfNote60;
+  Utf8Conversion toUtf8;  // the kit's, for the note-name files
+  bool kitIsUtf8;
 };
+
+// The kit's conversion to UTF-8, chosen for each input as drummap-export
+// chooses it.
+Utf8Conversion kitConversion = nullptr;
+bool kitIsUtf8 = false;
 
 Expected ExpectedFromState() {
   Expected e;
@@ -247,15 +294,18 @@ Expected ExpectedFromState() {
   for (int pad = 0; pad < kPadCount; ++pad) e.padNames[pad] = exportState.padNames[pad];
   e.noteNames = exportState.addNoteNames == 1;
   e.moveEmptyPads = exportState.moveEmptyPadsToEnd == 1;
+  e.octaveOfNote60 = exportState.octaveOfNote60;
+  e.toUtf8 = kitConversion;
+  e.kitIsUtf8 = kitIsUtf8;
   return e;
 }
 
 bool IsPadNote(int note) { return note >= kFirstPadNote && note < kFirstPadNote + kPadCount; }
 
-std::string NoteName(int note) {
+std::string NoteName(int note, int octaveOfNote60) {
   static const char* const kPitches[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
   const int a = note - kFirstPadNote;
-  return std::string(kPitches[a % 12]) + static_cast<char>('0' + a / 12);
+  return std::string(kPitches[a % 12]) + static_cast<char>('0' + a / 12 + octaveOfNote60 - 3);
 }
 
 // Notes in display order: the named pads first, then the rest in the order
@@ -296,7 +346,7 @@ void CheckPermutation(const std::vector<int>& values, const char* what) {
 std::string ExpectedNameField(const Expected& e, int note) {
   std::string text;
   if (IsPadNote(note)) {
-    if (e.noteNames) text = NoteName(note);
+    if (e.noteNames) text = NoteName(note, e.octaveOfNote60);
     text += e.padNames[note - kFirstPadNote];
   }
   text.resize(std::min<std::size_t>(text.size(), kNameFieldWidth));
@@ -363,7 +413,7 @@ std::string ReadBack(const std::string& name) {
 
 std::string ExpectedXmlName(const Expected& e, int note) {
   if (!IsPadNote(note)) return std::string();
-  std::string name = e.noteNames ? "[" + NoteName(note) + "]" : std::string();
+  std::string name = e.noteNames ? "[" + NoteName(note, e.octaveOfNote60) + "]" : std::string();
   return name + ReadBack(e.padNames[note - kFirstPadNote]);
 }
 
@@ -466,6 +516,217 @@ void CheckXml(const std::string& bytes, const Expected& e) {
 }
 
 // ---------------------------------------------------------------------------
+// The note-name files: the named pads in note order, their names in UTF-8.
+
+using NoteList = std::vector<std::pair<int, std::string>>;
+
+std::size_t CodePoints(const std::string& utf8) {
+  return static_cast<std::size_t>(std::count_if(
+      utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// A text in UTF-8 through the kit's conversion. A UTF-8 kit's text comes out
+// as it went in (a name cut to 254 bytes loses at most an incomplete last
+// character); a Windows-1252 kit's has one character for each byte.
+std::string ToUtf8(const Expected& e, const std::string& text, bool padName) {
+  const std::string utf8 = e.toUtf8(text);
+  CHECK(IsValidUtf8(utf8), "a conversion gave text that is not UTF-8");
+  if (!padName) return utf8;
+  if (e.kitIsUtf8) {
+    const bool cut = text.size() == static_cast<std::size_t>(kPadNameMaxLength) &&
+                     utf8.size() < text.size() && text.size() - utf8.size() <= 3 &&
+                     text.compare(0, utf8.size(), utf8) == 0;
+    CHECK(utf8 == text || cut, "a UTF-8 name changed on its way");
+  } else {
+    CHECK(CodePoints(utf8) == text.size(), "a Windows-1252 name of %zu bytes became %zu characters",
+          text.size(), CodePoints(utf8));
+  }
+  return utf8;
+}
+
+// The named pads, labelled as in the XML drum map, before each format treats
+// control characters.
+NoteList ExpectedNotes(const Expected& e) {
+  NoteList notes;
+  for (int pad = 0; pad < kPadCount; ++pad) {
+    if (e.padNames[pad].empty()) continue;
+    const int note = pad + kFirstPadNote;
+    const std::string label = e.noteNames ? "[" + NoteName(note, e.octaveOfNote60) + "]" : std::string();
+    notes.emplace_back(note, label + ToUtf8(e, e.padNames[pad], true));
+  }
+  return notes;
+}
+
+// What an XML reader gets back: control characters other than TAB, LF and CR
+// became spaces, U+FFFE and U+FFFF became U+FFFD.
+std::string XmlReadBack(const std::string& utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+      out += ' ';
+    } else if (c == 0xEF && utf8.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < utf8.size() &&
+               (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF')) {
+      out += "\xEF\xBF\xBD";
+      i += 2;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+// REAPER's lines: every control character became a space.
+std::string LineReadBack(const std::string& utf8) {
+  std::string out = utf8;
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  return out;
+}
+
+std::string Content(xmlNode* node) {
+  xmlChar* value = xmlNodeGetContent(node);
+  std::string text(value != nullptr ? reinterpret_cast<const char*>(value) : "");
+  xmlFree(value);
+  return text;
+}
+
+// Elements with these names, in this order.
+std::vector<xmlNode*> ElementsNamed(xmlNode* parent, const std::vector<const char*>& names) {
+  const std::vector<xmlNode*> elements = Elements(parent);
+  CHECK(elements.size() == names.size(), "%zu elements under %s instead of %zu", elements.size(),
+        reinterpret_cast<const char*>(parent->name), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i)
+    CHECK(Is(elements[i], names[i]), "%s where %s belongs", reinterpret_cast<const char*>(elements[i]->name),
+          names[i]);
+  return elements;
+}
+
+// <element Number="n" Name="..."/> and the like, read into a list.
+NoteList ReadNotes(xmlNode* list, const char* element, const char* number, const char* name) {
+  NoteList notes;
+  for (xmlNode* n : Elements(list)) {
+    CHECK(Is(n, element), "a %s among the notes", reinterpret_cast<const char*>(n->name));
+    const std::string value = Attribute(n, number);
+    CHECK(!value.empty() && value.size() <= 3 && value.find_first_not_of("0123456789") == std::string::npos,
+          "note number '%s'", value.c_str());
+    bool present = false;
+    const std::string text = Attribute(n, name, &present);
+    CHECK(present, "a note without a name");
+    notes.emplace_back(std::atoi(value.c_str()), text);
+  }
+  return notes;
+}
+
+void CheckNotes(const NoteList& got, const NoteList& expected, std::string (*readBack)(const std::string&),
+                const char* what) {
+  CHECK(got.size() == expected.size(), "%s: %zu notes instead of %zu", what, got.size(), expected.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    CHECK(got[i].first == expected[i].first, "%s: note %zu is number %d, not %d", what, i, got[i].first,
+          expected[i].first);
+    CHECK(got[i].second == readBack(expected[i].second), "%s: note %d reads back as '%s'", what, got[i].first,
+          got[i].second.c_str());
+  }
+}
+
+xmlDoc* ReadUtf8Xml(const std::string& bytes, const char* what) {
+  CHECK(bytes.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", 0) == 0, "%s: no UTF-8 declaration",
+        what);
+  // The declared encoding is the one read.
+  xmlDoc* doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), what, nullptr, XML_PARSE_NONET);
+  CHECK(doc != nullptr, "%s is not well-formed", what);
+  return doc;
+}
+
+void CheckMidnam(const std::string& bytes, const Expected& e) {
+  static const char kDoctype[] =
+      "<!DOCTYPE MIDINameDocument PUBLIC \"-//MIDI Manufacturers Association//DTD MIDINameDocument 1.0//EN\" "
+      "\"http://www.midi.org/dtds/MIDINameDocument10.dtd\">\n";
+  xmlDoc* doc = ReadUtf8Xml(bytes, "the MIDI name document");
+  CHECK(bytes.find(kDoctype) == bytes.find('\n') + 1, "no document type after the declaration");
+  xmlNode* root = xmlDocGetRootElement(doc);
+  CHECK(Is(root, "MIDINameDocument"), "root element %s", reinterpret_cast<const char*>(root->name));
+  const std::vector<xmlNode*> top = ElementsNamed(root, {"Author", "MasterDeviceNames"});
+  CHECK(!Content(top[0]).empty(), "no author");
+  const NoteList expected = ExpectedNotes(e);
+  std::vector<const char*> deviceNames = {"Manufacturer", "Model", "CustomDeviceMode", "ChannelNameSet"};
+  if (!expected.empty()) deviceNames.push_back("NoteNameList");
+  const std::vector<xmlNode*> device = ElementsNamed(top[1], deviceNames);
+  CHECK(!Content(device[0]).empty(), "no manufacturer");
+  const std::string title = Content(device[1]);
+  const std::string mapName = ToUtf8(e, e.mapName, false);
+  CHECK(title == XmlReadBack(mapName.empty() ? "Untitled" : mapName), "Model reads back as '%s'",
+        title.c_str());
+
+  CHECK(Attribute(device[2], "Name") == "Default", "device mode name");
+  const std::vector<xmlNode*> mode = ElementsNamed(device[2], {"ChannelNameSetAssignments"});
+  const std::vector<xmlNode*> assignments = Elements(mode[0]);
+  CHECK(assignments.size() == 16, "%zu channel assignments", assignments.size());
+  for (int channel = 1; channel <= 16; ++channel) {
+    xmlNode* a = assignments[channel - 1];
+    CHECK(Is(a, "ChannelNameSetAssign") && Attribute(a, "Channel") == std::to_string(channel) &&
+              Attribute(a, "NameSet") == title,
+          "channel %d's assignment", channel);
+  }
+  std::vector<const char*> setNames = {"AvailableForChannels", "PatchBank"};
+  if (!expected.empty()) setNames.insert(setNames.begin() + 1, "UsesNoteNameList");
+  const std::vector<xmlNode*> nameSet = ElementsNamed(device[3], setNames);
+  CHECK(Attribute(device[3], "Name") == title, "the name set's name");
+  const std::vector<xmlNode*> channels = Elements(nameSet[0]);
+  CHECK(channels.size() == 16, "%zu available channels", channels.size());
+  for (int channel = 1; channel <= 16; ++channel) {
+    xmlNode* c = channels[channel - 1];
+    CHECK(Is(c, "AvailableChannel") && Attribute(c, "Channel") == std::to_string(channel) &&
+              Attribute(c, "Available") == "true",
+          "channel %d not available", channel);
+  }
+  const std::vector<xmlNode*> bank = ElementsNamed(nameSet.back(), {"PatchNameList"});
+  CHECK(Attribute(nameSet.back(), "Name") == title && Attribute(bank[0], "Name") == title,
+        "the patch bank's names");
+  if (!expected.empty()) {
+    CHECK(Attribute(nameSet[1], "Name") == title && Attribute(device[4], "Name") == title,
+          "the note name list's names");
+    CheckNotes(ReadNotes(device[4], "Note", "Number", "Name"), expected, XmlReadBack, "MIDI name document");
+  }
+  xmlFreeDoc(doc);
+}
+
+void CheckPitchList(const std::string& bytes, const Expected& e) {
+  xmlDoc* doc = ReadUtf8Xml(bytes, "the pitch list");
+  xmlNode* root = xmlDocGetRootElement(doc);
+  CHECK(Is(root, "Music.PitchNameList"), "root element %s", reinterpret_cast<const char*>(root->name));
+  bool present = false;
+  const std::string title = Attribute(root, "title", &present);
+  CHECK(present && title == XmlReadBack(ToUtf8(e, e.mapName, false)), "title reads back as '%s'",
+        title.c_str());
+  CheckNotes(ReadNotes(root, "Music.PitchName", "pitch", "name"), ExpectedNotes(e), XmlReadBack,
+             "pitch list");
+  xmlFreeDoc(doc);
+}
+
+void CheckReaper(const std::string& bytes, const Expected& e) {
+  CHECK(IsValidUtf8(bytes), "REAPER note names that are not UTF-8");
+  CHECK(bytes.rfind("\xEF\xBB\xBF", 0) != 0, "a byte-order mark");
+  CHECK(bytes.find('\r') == std::string::npos, "a CR in the REAPER note names");
+  CHECK(!bytes.empty() && bytes.back() == '\n', "the last line has no LF");
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::size_t end = bytes.find('\n', start);
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 1;
+  }
+  CHECK(lines[0] == "# " + LineReadBack(ToUtf8(e, e.mapName, false)), "the comment line");
+  NoteList notes;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::size_t tab = lines[i].find('\t');
+    CHECK(tab != std::string::npos && tab > 0 && tab <= 3 && lines[i].find_first_not_of("0123456789") == tab,
+          "line %zu: no note number and TAB", i + 1);
+    notes.emplace_back(std::atoi(lines[i].substr(0, tab).c_str()), lines[i].substr(tab + 1));
+  }
+  CheckNotes(notes, ExpectedNotes(e), LineReadBack, "REAPER note names");
+}
+
+// ---------------------------------------------------------------------------
 // Writing.
 
 using Writer = bool (*)();
@@ -529,7 +790,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   folder = pattern;
   xmlPath = (folder / "map.xml").string();
   binaryPath = (folder / "map.drm").string();
-  CHECK(binaryPath.size() < static_cast<std::size_t>(kFilePathSize), "temporary folder path too long: %s",
+  midnamPath = (folder / "map.midnam").string();
+  reaperPath = (folder / "map.txt").string();
+  pitchListPath = (folder / "map.pitchlist").string();
+  CHECK(pitchListPath.size() < static_cast<std::size_t>(kFilePathSize), "temporary folder path too long: %s",
         folder.c_str());
   std::atexit(RemoveFolder);
   std::strcpy(exportState.directory, kDirectorySentinel);
@@ -544,8 +808,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   FillExportState(in, names);
   CheckExportState(in, names);
+  if (in.fillGeneralMidi) {
+    FillEmptyPadsWithGeneralMidiNames();
+    CheckGeneralMidiFill(names);
+  }
+  kitConversion = KitTextConversion(names);
+  kitIsUtf8 = kitConversion == &Utf8AsIs;
+  const ScopedUtf8Conversion conversion(kitConversion);
 
   Export(0, WriteXmlDrumMap, CheckXml, xmlPath, in.xmlFault, in.faultByte * 256LL);
   Export(1, WriteBinaryDrumMap, CheckBinary, binaryPath, in.binaryFault, in.faultByte * 13LL);
+  Export(2, WriteMidiNameDocument, CheckMidnam, midnamPath, in.noteNameFault, in.faultByte * 32LL);
+  Export(3, WriteReaperNoteNames, CheckReaper, reaperPath, in.noteNameFault, in.faultByte * 4LL);
+  Export(4, WritePitchList, CheckPitchList, pitchListPath, in.noteNameFault, in.faultByte * 8LL);
   return 0;
 }

@@ -69,25 +69,35 @@ TEST_F(StandinHostTest, DrivenExportGivesTheCommandLineExportersBytes) {
   const struct {
     const char* golden;
     const char* kit;
-    int format;        // the entry chosen in the format list
-    std::string name;  // typed into the name field; empty keeps "Untitled"
+    int format;             // the entry chosen in the format list
+    const char* extension;  // the one the save dialog appends
+    std::string name;       // typed into the name field; empty keeps "Untitled"
     bool noteNames;
     bool moveEmptyPads;
   } cases[] = {
-      {"acoustic.xml", "acoustic", 0, "", true, true},
-      {"acoustic.drm", "acoustic", 1, "", true, true},
-      {"electronic-plain.xml", "electronic", 0, "Electro & Co", false, true},
-      {"electronic-kept.drm", "electronic", 1, "", true, false},
+      {"acoustic.xml", "acoustic", 0, "drm", "", true, true},
+      {"acoustic.drm", "acoustic", 1, "drm", "", true, true},
+      {"electronic-plain.xml", "electronic", 0, "drm", "Electro & Co", false, true},
+      {"electronic-kept.drm", "electronic", 1, "drm", "", true, false},
+      {"acoustic.midnam", "acoustic", 2, "midnam", "", true, true},
+      {"acoustic-reaper.txt", "acoustic", 3, "txt", "", true, true},
+      {"acoustic.pitchlist", "acoustic", 4, "pitchlist", "", true, true},
+      // The host's 8-bit names through the ANSI code page (Windows-1252 in
+      // the test prefix), as the command line reads a Windows-1252 kit.
+      {"electronic.midnam", "electronic", 2, "midnam", "Electro & Co", true, false},
+      {"electronic-reaper.txt", "electronic", 3, "txt", "Electro & Co", true, true},
+      {"electronic.pitchlist", "electronic", 4, "pitchlist", "Electro & Co", true, false},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(row.golden);
     TempDir folder;
     const std::string directory = folder.path().string();
-    // An earlier run stored this folder and the other format.
-    MachineSettings().Store(directory, 1 - row.format);
+    // An earlier run stored this folder and another format.
+    const int earlier = row.format == 1 ? 0 : 1;
+    MachineSettings().Store(directory, earlier);
     const HostResult result = RunDrivenHost(Kit(row.kit), [&](HWND dialog) {
       EXPECT_EQ(ItemText(dialog, IDC_DIRECTORY), directory);
-      EXPECT_EQ(ComboSelection(dialog, IDC_FORMAT), 1 - row.format);
+      EXPECT_EQ(ComboSelection(dialog, IDC_FORMAT), earlier);
       if (!row.name.empty()) Type(dialog, IDC_MAP_NAME, row.name);
       if (!row.noteNames) Click(dialog, IDC_ADD_NOTE_NAMES);
       if (!row.moveEmptyPads) Click(dialog, IDC_MOVE_EMPTY_PADS);
@@ -101,7 +111,7 @@ TEST_F(StandinHostTest, DrivenExportGivesTheCommandLineExportersBytes) {
     });
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, std::string(kWizardLine) + kRunLine);
-    const std::string file = (row.name.empty() ? "Untitled" : row.name) + ".drm";
+    const std::string file = (row.name.empty() ? "Untitled" : row.name) + "." + row.extension;
     ASSERT_EQ(folder.List(), std::vector<std::string>{file});
     EXPECT_TRUE(ReadBytes(folder.File(file)) == Golden(row.golden)) << "the bytes differ";
     EXPECT_EQ(MachineSettings().StoredDirectory(), directory);

@@ -8,6 +8,7 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -18,6 +19,7 @@
 
 #include "export/export_state.h"
 #include "export/host_kit.h"
+#include "platform/ansi_text.h"
 #include "platform/registry_fault_hook.h"
 #include "scratch_registry.h"
 #include "server_dll.h"
@@ -25,6 +27,8 @@
 #include "test_support.h"
 #include "ui/resource.h"
 #include "window_driver.h"
+#include "writers/drum_map_format.h"
+#include "writers/utf8_conversion.h"
 
 namespace {
 
@@ -266,6 +270,64 @@ TEST_F(ExportRunTest, AConfirmedSaveStoresTheSettingsEvenWhenTheWriteFails) {
   EXPECT_EQ(exportState.fileSaved, 1);
   EXPECT_EQ(StoredPath(), folder.path().string());
   EXPECT_EQ(StoredMode(), 1u);
+}
+
+// Each note-name format through the whole run: the stored value selects it,
+// the save dialog offers its filter and appends its extension, the file holds
+// the host's names read in the ANSI code page and written in UTF-8, and the
+// value stored selects it again in the next run.
+TEST_F(ExportRunTest, NoteNameFormatsFromTheStoredValueToTheFileAndBack) {
+  const struct {
+    DWORD format;
+    const char* filter;
+    const char* file;
+    const char* named;  // how the file holds pad 0, "Caf\xe9" in Windows-1252
+  } cases[] = {
+      {2, "MIDI name document (*.midnam)", "Untitled.midnam",
+       "<Note Number=\"24\" Name=\"[C0]Caf\xc3\xa9\"/>"},
+      {3, "REAPER note names (*.txt)", "Untitled.txt", "\n24\t[C0]Caf\xc3\xa9\n"},
+      {4, "Studio One pitch list (*.pitchlist)", "Untitled.pitchlist",
+       "<Music.PitchName pitch=\"24\" name=\"[C0]Caf\xc3\xa9\"/>"},
+  };
+  std::vector<std::string> names = {"Caf\xe9", "", "Snare & <Rim>"};
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.file);
+    test::TempDir target;
+    ASSERT_TRUE(PutSettings(target.path().string(), row.format));
+    RecordingKit kit(names);
+    Run(kit, [&](HWND dialog) {
+      EXPECT_EQ(test::ComboSelection(dialog, IDC_FORMAT), static_cast<int>(row.format));
+      HWND save = OpenSaveDialog(dialog);
+      ASSERT_NE(save, nullptr);
+      EXPECT_EQ(test::SaveDialogFilters(save), std::vector<std::string>{row.filter});
+      EXPECT_EQ(test::SaveDialogFolder(save), target.path().string());
+      test::ConfirmSave(save);
+      EXPECT_TRUE(test::WaitUntilClosed(dialog));
+    });
+    ASSERT_EQ(target.List(), std::vector<std::string>{row.file});
+    const std::string bytes = test::ReadBytes(target.File(row.file));
+    // The same export state written again, with the run's conversion.
+    {
+      const ScopedUtf8Conversion ansi(&AnsiToUtf8);
+      CopyText(exportState.filePath, target.File("expected").c_str());
+      ASSERT_TRUE(WriteDrumMap());
+    }
+    EXPECT_EQ(bytes, test::ReadBytes(target.File("expected")));
+    EXPECT_TRUE(IsValidUtf8(bytes));
+    if (GetACP() == 1252) {
+      EXPECT_NE(bytes.find(row.named), std::string::npos) << bytes;
+    } else {
+      std::printf("ANSI code page %u: the Windows-1252 name is not checked\n", GetACP());
+    }
+    EXPECT_EQ(StoredMode(), row.format);
+    EXPECT_EQ(StoredPath(), target.path().string());
+
+    RecordingKit next(names);
+    Run(next, [&](HWND dialog) {
+      EXPECT_EQ(test::ComboSelection(dialog, IDC_FORMAT), static_cast<int>(row.format));
+      Close(dialog);
+    });
+  }
 }
 
 LSTATUS RefuseSettingsKey(RegistryCall, HKEY, const char*, REGSAM) { return ERROR_ACCESS_DENIED; }

@@ -9,6 +9,7 @@
 #include "platform/registry_fault_hook.h"
 #include "settings_values.h"
 #include "test_support.h"
+#include "writers/drum_map_format.h"
 
 namespace {
 
@@ -120,7 +121,9 @@ TEST_F(Settings, LoadsAPathOfAtMost254CharactersAndReplacesLongerOnes) {
   }
 }
 
-TEST_F(Settings, OnlyTheNumberOneSelectsTheBinaryFormat) {
+// 1 is the binary drum map, 2, 3 and 4 the note-name formats; every other
+// value the module or anyone else may have stored is the XML drum map.
+TEST_F(Settings, StoredValuesOneToFourSelectTheirFormatsAndAnyOtherTheXmlDrumMap) {
   constexpr int kUntouched = 7;
   const struct {
     const char* label;
@@ -131,11 +134,16 @@ TEST_F(Settings, OnlyTheNumberOneSelectsTheBinaryFormat) {
   } cases[] = {
       {"1", true, REG_DWORD, Dword(1), 1},
       {"0", true, REG_DWORD, Dword(0), 0},
-      {"2", true, REG_DWORD, Dword(2), 0},
+      {"2: MIDI name document", true, REG_DWORD, Dword(2), 2},
+      {"3: REAPER note names", true, REG_DWORD, Dword(3), 3},
+      {"4: pitch list", true, REG_DWORD, Dword(4), 4},
+      {"5", true, REG_DWORD, Dword(5), 0},
+      {"0x102", true, REG_DWORD, Dword(0x102), 0},
       {"49", true, REG_DWORD, Dword(49), 0},
       {"0x101", true, REG_DWORD, Dword(0x101), 0},
       {"text \"1\" reads as 49", true, REG_SZ, std::string("1", 2), 0},
       {"one byte 1, the rest of the number zero", true, REG_BINARY, std::string(1, '\1'), 1},
+      {"one byte 3", true, REG_BINARY, std::string(1, '\3'), 3},
       {"eight bytes do not fit", true, REG_QWORD, Dword(1) + Dword(0), kUntouched},
       {"missing", false, REG_NONE, "", kUntouched},
   };
@@ -215,6 +223,9 @@ TEST_F(Settings, SaveStoresTheDirectoryTextWithItsTerminatorAndTheFormat) {
       {"C:\\", 0},
       {"", 0},
       {"F:" + std::string(252, 'd'), 1},
+      {"G:\\Note names for Ardour", 2},
+      {"G:\\Note names for REAPER", 3},
+      {"G:\\Note names for Studio One", 4},
   };
   machine_.CreateSettingsKey();
   for (const auto& c : cases) {
@@ -230,6 +241,22 @@ TEST_F(Settings, SaveStoresTheDirectoryTextWithItsTerminatorAndTheFormat) {
     EXPECT_TRUE(IsValue(machine_.Value(kPath), REG_SZ, c.directory + '\0'));
     EXPECT_TRUE(IsValue(machine_.Value(kMode), REG_DWORD, Dword(c.formatIndex)));
     EXPECT_EQ(machine_.ValueCount(), 2);
+  }
+}
+
+// What one run stores, the next run loads as the same format.
+TEST_F(Settings, EveryFormatLoadsBackAsItWasSaved) {
+  machine_.CreateSettingsKey();
+  for (int format = 0; format < kDrumMapFormatCount; ++format) {
+    SCOPED_TRACE(kDrumMapFormats[static_cast<std::size_t>(format)].listText);
+    StartRun();
+    SetText(exportState.directory, "D:\\Maps");
+    exportState.formatIndex = format;
+    SaveSettings();
+    StartRun();
+    LoadSettings();
+    EXPECT_EQ(exportState.formatIndex, format);
+    EXPECT_STREQ(exportState.directory, "D:\\Maps");
   }
 }
 
