@@ -250,7 +250,7 @@ TEST_F(Settings, EveryFormatLoadsBackAsItWasSaved) {
   for (int format = 0; format < kDrumMapFormatCount; ++format) {
     SCOPED_TRACE(kDrumMapFormats[static_cast<std::size_t>(format)].listText);
     StartRun();
-    SetText(exportState.directory, "D:\\Maps");
+    SetField(exportState.directory, "D:\\Maps");
     exportState.formatIndex = format;
     SaveSettings();
     StartRun();
