@@ -7,6 +7,7 @@
 //   wait TITLE              waits for the window; prints "x y width height"
 //   press TITLE ID          waits until its control ID is enabled and clicks it
 //   wait-text TITLE ID TEXT waits until its control ID reads TEXT
+//   set-text TITLE ID TEXT  puts TEXT into its control ID, as if typed
 //   message TITLE           waits for a message box so titled; prints its text
 //   answer TITLE ID         waits for that message box and clicks its button ID
 //   gone TITLE              waits until no window is so titled
@@ -99,9 +100,10 @@ int Fail(const std::string& what) {
 }
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: window-tool [--timeout SECONDS] wait|press|wait-text|message|answer|gone TITLE "
-               "[ID [TEXT]]\n       window-tool run COMMAND-LINE\n");
+  std::fprintf(
+      stderr,
+      "usage: window-tool [--timeout SECONDS] wait|press|wait-text|set-text|message|answer|gone TITLE "
+      "[ID [TEXT]]\n       window-tool run COMMAND-LINE\n");
   return 2;
 }
 
@@ -170,6 +172,13 @@ int main(int argc, char** argv) {
         }))
       return Fail(quoted + ": control " + std::to_string(id) + " reads \"" + last + "\", not \"" + text +
                   "\"");
+    return 0;
+  }
+  if (command == "set-text" && extra == 2) {
+    HWND window = WaitFor(title, Kind::kWindow);
+    if (window == nullptr) return Fail("no window " + quoted);
+    if (SendDlgItemMessageA(window, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[arg + 3])) != TRUE)
+      return Fail(quoted + " has no control " + std::to_string(id) + " to type into");
     return 0;
   }
   if (command == "message" && extra == 0) {
