@@ -323,7 +323,7 @@ Section "-Wizard"
     Call DescribeError
     Pop $0
     DetailPrint "Registration failed: $0"
-    MessageBox MB_OK|MB_ICONSTOP "Setup could not register the wizard$\r$\n$INSTDIR\${MODULE_NAME}$\r$\n$\r$\n\
+    MessageBox MB_OK|MB_ICONSTOP "Setup could not register the wizard:$\r$\n$INSTDIR\${MODULE_NAME}$\r$\n$\r$\n\
       Error $0$\r$\n$\r$\n$1Nothing was installed or changed." /SD IDOK
     Abort
   ${EndIf}
