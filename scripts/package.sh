@@ -5,7 +5,10 @@
 # its entry points; the text files with CR LF line ends; and register.cmd /
 # unregister.cmd registering and unregistering the module beside them under
 # Wine, from a folder whose name has spaces and parentheses.
-# The archive is copied to out/.
+# Then the Setup program (target setup): a 32-bit NSIS program around the
+# module of the archive, which installs, registers and uninstalls it under
+# Wine (where 32-bit programs cannot start, its x86_64 twin from the same
+# script does). Both files are copied to out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -75,7 +78,6 @@ cp "$module" "$folder/"
 prefix=$root/out/wineprefix
 display=$(DISPLAY='' scripts/wine-session.sh start "$prefix" $arch)
 session=("$prefix" "$arch")
-# shellcheck source-path=SCRIPTDIR source=wine-env.sh
 . scripts/wine-env.sh "$prefix" $arch
 export DISPLAY=$display
 server_key='HKCR\CLSID\{D169D29F-53D1-4873-BD56-9082F52434D0}\InprocServer32'
@@ -90,5 +92,51 @@ registered | grep -qF "REG_SZ    $windows_folder\\KorvatDrumMapExport.dll" ||
 (cd "$folder" && "$WINE" cmd /c unregister.cmd >/dev/null 2>&1) || fail "unregister.cmd failed"
 if registered >/dev/null; then fail "unregister.cmd left the registration"; fi
 
+
+# The Setup program: built with the module of the archive (stripped alike).
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/mingw/CMakeCache.txt)
+setup=build/mingw/KorvatDrumMapExport-$version-setup.exe
+[ -f "$setup" ] || fail "no $setup"
+cp "$setup" out/
+$objdump -f "$setup" | grep -q 'file format pei-i386' || fail "$setup is not a 32-bit program"
+grep -qa 'NullsoftInst' "$setup" || fail "$setup is not an NSIS installer"
+# Each strip stamps the module's header with its time and a checksum: only
+# those may differ.
+same_module() {
+  local header
+  header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  [ "$(stat -c %s "$1")" = "$(stat -c %s "$2")" ] &&
+    ! cmp -l "$1" "$2" | awk -v h="$header" '
+      !(($1 > h + 8 && $1 <= h + 12) || ($1 > h + 88 && $1 <= h + 92)) { found = 1 }
+      END { exit !found }'
+}
+same_module build/mingw/package/KorvatDrumMapExport.dll "$dll" || fail "Setup's module is not the archive's"
+if [ $arch = win32 ]; then
+  installer=$setup installed_module=build/mingw/package/KorvatDrumMapExport.dll
+else
+  cmake --build --preset mingw64 -j2 --target setup >/dev/null
+  installer=build/mingw64/KorvatDrumMapExport-$version-win64-setup.exe
+  installed_module=build/mingw64/package/KorvatDrumMapExport.dll
+  echo "running the x86_64 twin of Setup (this machine cannot start 32-bit programs)"
+fi
+folder='C:\Program Files\Korvat DrumMap Export'
+unix_folder=$("$WINE" winepath -u "$folder" 2>/dev/null)
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvatDrumMapExport'
+"$WINE" "$installer" /S >/dev/null 2>&1 || fail "$installer /S failed"
+cmp -s "$unix_folder/KorvatDrumMapExport.dll" "$installed_module" || fail "Setup did not install the module"
+registered | grep -qF "REG_SZ    $folder\KorvatDrumMapExport.dll" || fail "Setup did not register the module: $(registered)"
+"$WINE" reg query "$entry" 2>/dev/null | tr -d '\r' | grep -qE "DisplayVersion +REG_SZ +$version$" ||
+  fail "no uninstall entry of version $version"
+# The uninstaller runs on from a copy of itself in the temporary folder.
+"$WINE" "$folder\Uninstall.exe" /S >/dev/null 2>&1 || fail "the uninstaller failed"
+for _ in $(seq 200); do
+  "$WINE" reg query "$entry" >/dev/null 2>&1 || break
+  sleep 0.1
+done
+if "$WINE" reg query "$entry" >/dev/null 2>&1; then fail "the uninstaller left the uninstall entry"; fi
+if registered >/dev/null; then fail "the uninstaller left the registration"; fi
+[ ! -e "$unix_folder" ] || fail "the uninstaller left $unix_folder"
+
 echo "$zip ($(stat -c %s "$zip") bytes), copied to out/:"
 unzip -l "$zip" | sed -n '4,$p' | grep -v -- '^---'
+echo "$setup ($(stat -c %s "$setup") bytes), copied to out/"

@@ -1,0 +1,204 @@
+// Drives the windows of another program from the command line, one step a
+// call, for the installer tests and the screenshots: Setup's pages and
+// message boxes, the wizard's dialogs. Clicks are posted, so that the tool
+// never waits inside a modal loop of the other program.
+//
+// usage: window-tool [--timeout SECONDS] COMMAND ARGS...
+//   wait TITLE              waits for the window; prints "x y width height"
+//   press TITLE ID          waits until its control ID is enabled and clicks it
+//   wait-text TITLE ID TEXT waits until its control ID reads TEXT
+//   set-text TITLE ID TEXT  puts TEXT into its control ID, as if typed
+//   message TITLE           waits for a message box so titled; prints its text
+//   answer TITLE ID         waits for that message box and clicks its button ID
+//   gone TITLE              waits until no window is so titled
+//   run COMMAND-LINE        runs a program with exactly this command line and
+//                           waits for it: Setup's /D= must be last and
+//                           unquoted, even with spaces; exits with its status
+//                           (126 when it cannot be started)
+// A window is a visible top-level window whose title begins with TITLE (Setup
+// adds the page's name), other than a message box owned by another such
+// window (Setup's message boxes carry Setup's title).
+// Exit status: 0 done, 1 timed out (one line on standard error), 2 usage.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace {
+
+// Message boxes keep their text in this static control.
+constexpr int kMessageTextId = 0xFFFF;
+
+std::chrono::milliseconds timeout{30000};
+
+std::string WindowText(HWND window) {
+  char text[1024] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+bool IsMessageBox(HWND window) { return GetDlgItem(window, kMessageTextId) != nullptr; }
+
+bool Titled(HWND window, const char* title) { return WindowText(window).rfind(title, 0) == 0; }
+
+enum class Kind { kWindow, kMessageBox };
+
+struct Search {
+  const char* title;
+  Kind kind;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+  auto* search = static_cast<Search*>(reinterpret_cast<void*>(param));
+  if (!IsWindowVisible(window) || !Titled(window, search->title)) return TRUE;
+  HWND owner = GetWindow(window, GW_OWNER);
+  const bool ownedMessageBox = owner != nullptr && IsMessageBox(window);
+  if (search->kind == Kind::kMessageBox ? !ownedMessageBox : ownedMessageBox && Titled(owner, search->title))
+    return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND Find(const char* title, Kind kind) {
+  Search search{title, kind, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+// The window, once its thread has handled every message sent before.
+HWND WaitFor(const char* title, Kind kind) {
+  HWND window = nullptr;
+  if (!WaitUntil([&] { return (window = Find(title, kind)) != nullptr; })) return nullptr;
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+  return window;
+}
+
+void Click(HWND window, int id) {
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+int Fail(const std::string& what) {
+  std::fprintf(stderr, "window-tool: %s\n", what.c_str());
+  return 1;
+}
+
+int Usage() {
+  std::fprintf(
+      stderr,
+      "usage: window-tool [--timeout SECONDS] wait|press|wait-text|set-text|message|answer|gone TITLE "
+      "[ID [TEXT]]\n       window-tool run COMMAND-LINE\n");
+  return 2;
+}
+
+}  // namespace
+
+int Run(char* commandLine) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    std::fprintf(stderr, "window-tool: cannot run %s (error %lu)\n", commandLine, GetLastError());
+    return 126;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 126;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(status);
+}
+
+int main(int argc, char** argv) {
+  int arg = 1;
+  if (arg + 1 < argc && std::strcmp(argv[arg], "--timeout") == 0) {
+    const int seconds = std::atoi(argv[arg + 1]);
+    if (seconds <= 0) return Usage();
+    timeout = std::chrono::seconds(seconds);
+    arg += 2;
+  }
+  if (argc - arg < 2) return Usage();
+  const std::string command = argv[arg];
+  if (command == "run" && argc - arg == 2) return Run(argv[arg + 1]);
+  const char* title = argv[arg + 1];
+  const int extra = argc - arg - 2;
+  const int id = extra >= 1 ? std::atoi(argv[arg + 2]) : 0;
+  const std::string quoted = std::string("\"") + title + "\"";
+
+  if (command == "wait" && extra == 0) {
+    HWND window = WaitFor(title, Kind::kWindow);
+    RECT rect;
+    if (window == nullptr || !GetWindowRect(window, &rect)) return Fail("no window " + quoted);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+  }
+  if (command == "press" && extra == 1) {
+    HWND window = WaitFor(title, Kind::kWindow);
+    if (window == nullptr) return Fail("no window " + quoted);
+    if (!WaitUntil([&] {
+          HWND control = GetDlgItem(window, id);
+          return control != nullptr && IsWindowEnabled(control) && IsWindowVisible(control);
+        }))
+      return Fail(quoted + " has no enabled control " + std::to_string(id));
+    Click(window, id);
+    return 0;
+  }
+  if (command == "wait-text" && extra == 2) {
+    const std::string text = argv[arg + 3];
+    HWND window = WaitFor(title, Kind::kWindow);
+    if (window == nullptr) return Fail("no window " + quoted);
+    std::string last;
+    if (!WaitUntil([&] {
+          HWND control = GetDlgItem(window, id);
+          last = control != nullptr ? WindowText(control) : "(no control)";
+          return last == text;
+        }))
+      return Fail(quoted + ": control " + std::to_string(id) + " reads \"" + last + "\", not \"" + text +
+                  "\"");
+    return 0;
+  }
+  if (command == "set-text" && extra == 2) {
+    HWND window = WaitFor(title, Kind::kWindow);
+    if (window == nullptr) return Fail("no window " + quoted);
+    if (SendDlgItemMessageA(window, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[arg + 3])) != TRUE)
+      return Fail(quoted + " has no control " + std::to_string(id) + " to type into");
+    return 0;
+  }
+  if (command == "message" && extra == 0) {
+    HWND box = WaitFor(title, Kind::kMessageBox);
+    if (box == nullptr) return Fail("no message box " + quoted);
+    std::printf("%s\n", WindowText(GetDlgItem(box, kMessageTextId)).c_str());
+    return 0;
+  }
+  if (command == "answer" && extra == 1) {
+    HWND box = WaitFor(title, Kind::kMessageBox);
+    if (box == nullptr) return Fail("no message box " + quoted);
+    Click(box, id);
+    return 0;
+  }
+  if (command == "gone" && extra == 0) {
+    if (!WaitUntil([&] {
+          return Find(title, Kind::kWindow) == nullptr && Find(title, Kind::kMessageBox) == nullptr;
+        }))
+      return Fail(quoted + " is still open");
+    return 0;
+  }
+  return Usage();
+}
