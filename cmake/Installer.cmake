@@ -3,14 +3,8 @@
 # KorvatDrumMapExport-VERSION-setup.exe; the x86_64 build makes the same
 # Setup around its own module (KorvatDrumMapExport-VERSION-win64-setup.exe),
 # which only the tests use, on machines that cannot start 32-bit programs.
-if(NOT TARGET KorvatDrumMap)
-  return()
-endif()
-find_program(DRUMMAP_MAKENSIS makensis)
-if(NOT DRUMMAP_MAKENSIS)
-  message(STATUS "makensis not found: no Setup program (scripts/install-deps.sh installs nsis)")
-  return()
-endif()
+# scripts/install-deps.sh installs NSIS (package nsis).
+find_program(DRUMMAP_MAKENSIS makensis REQUIRED)
 
 # drummap_add_setup(TARGET OUTPUT setup.exe MODULE module.dll VERSION x.y.z [DEPENDS ...])
 # Builds a Setup program from package/setup.nsi for this build's bitness,
