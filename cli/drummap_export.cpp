@@ -1,11 +1,15 @@
 #include "cli/drummap_export.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/kit_file.h"
 #include "export/export_state.h"
+#include "writers/atomic_file.h"
 #include "writers/drum_map_format.h"
 
 namespace {
@@ -82,6 +86,28 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
   return 0;
 }
 
+// `text` with its control bytes shown as \xNN, so that a path cannot move the
+// cursor or change colours in the terminal that shows the message.
+std::string Printable(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      shown += escaped;
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+int Failure(std::ostream& err, const std::string& path, const std::string& reason) {
+  err << "drummap-export: " << Printable(path + ": " + reason) << "\n";
+  return 1;
+}
+
 }  // namespace
 
 int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -90,10 +116,7 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
 
   std::vector<std::string> names;
   std::string problem;
-  if (!ReadKitFile(options.kit.c_str(), names, problem)) {
-    err << "drummap-export: " << options.kit << ": " << problem << "\n";
-    return 1;
-  }
+  if (!ReadKitFile(options.kit.c_str(), names, problem)) return Failure(err, options.kit, problem);
 
   ResetExportState();
   for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, names[pad].c_str());
@@ -103,10 +126,23 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
   exportState.moveEmptyPadsToEnd = options.moveEmptyPads ? 1 : 0;
   exportState.formatIndex = static_cast<std::int32_t>(options.format->format);
 
+  // "-o -": the map is formed in memory and goes to standard output in one
+  // piece; no file is made.
+  const bool toStandardOutput = options.output == "-";
+  std::string bytes;
+  std::optional<ScopedWriteCapture> capture;
+  if (toStandardOutput) capture.emplace(bytes);
   if (!WriteDrumMap()) {
-    err << "drummap-export: " << options.output
-        << ": could not write to the file (it may be in use by another application)\n";
-    return 1;
+    const std::string reason = LastWriteFailure();
+    return Failure(err, toStandardOutput ? "standard output" : options.output,
+                   reason.empty() ? "the drum map could not be written" : reason);
+  }
+  if (toStandardOutput) {
+    errno = 0;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) return Failure(err, "standard output", errno != 0 ? std::strerror(errno) : "write error");
+    return 0;
   }
   out << options.output << "\n";
   return 0;
