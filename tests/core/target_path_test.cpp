@@ -4,6 +4,7 @@
 // attributes. Every row runs in a fresh folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -44,34 +45,79 @@ void PrintTo(const Writer& writer, std::ostream* os) { *os << writer.name; }
 
 const std::string kOldContent = "the drum map that was here before";
 
-// Makes a symbolic link at `link` holding `text`. Under Wine, which shows a
-// Unix link as the file it names and makes none itself (CreateSymbolicLinkA
-// succeeds without making anything), the Unix `ln` is run in the link's
-// folder. False where no link can be made, or where the link is not seen.
-bool MakeLink(const test::TempDir& dir, const std::string& link, const std::string& text) {
+bool UnderWine() {
 #ifdef _WIN32
-  const std::string path = dir.File(link);
-  if (CreateSymbolicLinkA(path.c_str(), text.c_str(), 2 /* unprivileged */) &&
-      GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-    return true;
-  if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr) return false;
-  std::string command = "/bin/ln -s '" + text + "' '" + link + "'";
-  for (char& c : command)
-    if (c == '\\') c = '/';
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      dir.path().string().c_str(), &startup, &process))
-    return false;
-  WaitForSingleObject(process.hProcess, 10000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 #else
-  return ::symlink(text.c_str(), dir.File(link).c_str()) == 0;
+  return false;
 #endif
 }
+
+// A fresh folder in which a test makes symbolic links. Wine shows a Unix
+// link as the file it names and makes none itself (its CreateSymbolicLinkA
+// succeeds without making anything), so there the Unix `ln` makes them and
+// `rm` removes them before the files they name: Wine cannot see a link whose
+// file is gone, and removing the folder would then never end. Wine does not
+// wait for a Unix program, so both wait until the change shows.
+class LinkFolder : public test::TempDir {
+ public:
+  LinkFolder() = default;
+  ~LinkFolder() {
+#ifdef _WIN32
+    for (auto link = unixLinks_.rbegin(); link != unixLinks_.rend(); ++link) {
+      RunUnix("/bin/rm -f \"" + *link + "\"");
+      WaitUntil(*link, false);
+    }
+#endif
+  }
+
+  // Makes a link at `link` (relative to the folder) holding `text`. False
+  // where no link can be made, or where the link is not seen.
+  bool MakeLink(const std::string& link, const std::string& text) {
+#ifdef _WIN32
+    std::string path = File(link), windowsText = text;
+    for (std::string* name : {&path, &windowsText})
+      for (char& c : *name)
+        if (c == '/') c = '\\';
+    if (CreateSymbolicLinkA(path.c_str(), windowsText.c_str(), 2 /* unprivileged */) &&
+        GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+      return true;
+    if (!UnderWine()) return false;
+    RunUnix("/bin/ln -s \"" + text + "\" \"" + link + "\"");
+    if (!WaitUntil(link, true)) return false;
+    unixLinks_.push_back(link);
+    return true;
+#else
+    return ::symlink(text.c_str(), File(link).c_str()) == 0;
+#endif
+  }
+
+ private:
+#ifdef _WIN32
+  // Runs a Unix program in the folder. Wine splits the command line as
+  // Windows does: arguments in double quotes.
+  void RunUnix(std::string command) const {
+    const std::string program = "Z:" + command.substr(0, command.find(' '));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        path().string().c_str(), &startup, &process))
+      return;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  // Waits up to ten seconds until `name` is there (or gone).
+  bool WaitUntil(const std::string& name, bool there) const {
+    for (int i = 0; i < 1000; ++i) {
+      if ((GetFileAttributesA(File(name).c_str()) != INVALID_FILE_ATTRIBUTES) == there) return true;
+      Sleep(10);
+    }
+    return false;
+  }
+  std::vector<std::string> unixLinks_;
+#endif
+};
 
 // The names in a folder, sorted.
 std::vector<std::string> List(const fs::path& folder) {
@@ -99,7 +145,7 @@ struct TargetKind {
   const char* what;
   // Makes it in `dir` and returns the path the writer is given; sets `skip`
   // to the reason where it cannot be made here.
-  std::function<std::string(const test::TempDir& dir, std::string& skip)> make;
+  std::function<std::string(LinkFolder& dir, std::string& skip)> make;
   // Null: the write succeeds. Otherwise the reason it gives, in full.
   std::function<std::string(const test::TempDir& dir)> failure;
   // What must hold afterwards, besides "no temporary file left".
@@ -118,33 +164,33 @@ void Written(const std::string& path) {
 std::vector<TargetKind> TargetKinds() {
   std::vector<TargetKind> kinds = {
       {"regular file",
-       [](const test::TempDir& dir, std::string&) {
+       [](LinkFolder& dir, std::string&) {
          test::WriteBytes(dir.File("map.drm"), kOldContent);
          return dir.File("map.drm");
        },
        nullptr, [](const test::TempDir& dir) { Written(dir.File("map.drm")); }},
       {"link",
-       [](const test::TempDir& dir, std::string& skip) {
+       [](LinkFolder& dir, std::string& skip) {
          test::WriteBytes(dir.File("real.drm"), kOldContent);
-         if (!MakeLink(dir, "link.drm", "real.drm")) skip = "no symbolic links here";
+         if (!dir.MakeLink("link.drm", "real.drm")) skip = "no symbolic links here";
          return dir.File("link.drm");
        },
        nullptr,
        [](const test::TempDir& dir) {
          // The file it names was replaced and the link still leads there.
          Written(dir.File("real.drm"));
-         EXPECT_EQ(test::ReadBytes(dir.File("link.drm")), test::ReadBytes(dir.File("real.drm")));
+         EXPECT_TRUE(test::ReadBytes(dir.File("link.drm")) == test::ReadBytes(dir.File("real.drm")));
 #ifndef _WIN32
          EXPECT_EQ(LinkText(dir.File("link.drm")), "real.drm");
 #endif
        }},
       {"chain of relative links across folders",
-       [](const test::TempDir& dir, std::string& skip) {
+       [](LinkFolder& dir, std::string& skip) {
          fs::create_directories(dir.path() / "links");
          fs::create_directories(dir.path() / "maps" / "kits");
          test::WriteBytes(dir.File("maps/kits/real.drm"), kOldContent);
-         if (!MakeLink(dir, "maps/middle.drm", "kits/real.drm") ||
-             !MakeLink(dir, "links/first.drm", "../maps/middle.drm"))
+         if (!dir.MakeLink("maps/middle.drm", "kits/real.drm") ||
+             !dir.MakeLink("links/first.drm", "../maps/middle.drm"))
            skip = "no symbolic links here";
          return dir.File("links/first.drm");
        },
@@ -157,10 +203,13 @@ std::vector<TargetKind> TargetKinds() {
          EXPECT_EQ(List(dir.path() / "maps/kits"), std::vector<std::string>{"real.drm"});
        }},
       {"dangling link",
-       [](const test::TempDir& dir, std::string& skip) {
+       [](LinkFolder& dir, std::string& skip) {
          fs::create_directories(dir.path() / "maps");
          // Wine does not show a Unix link whose file is missing at all.
-         if (!MakeLink(dir, "link.drm", "maps/new.drm")) skip = "a dangling link is not seen here";
+         if (UnderWine())
+           skip = "Wine shows no dangling link";
+         else if (!dir.MakeLink("link.drm", "maps/new.drm"))
+           skip = "no symbolic links here";
          return dir.File("link.drm");
        },
        nullptr,
@@ -172,14 +221,14 @@ std::vector<TargetKind> TargetKinds() {
 #endif
        }},
       {"folder",
-       [](const test::TempDir& dir, std::string&) {
+       [](LinkFolder& dir, std::string&) {
          fs::create_directory(dir.File("map.drm"));
          return dir.File("map.drm");
        },
        [](const test::TempDir&) { return std::string("Is a directory"); },
        [](const test::TempDir& dir) { EXPECT_TRUE(fs::is_directory(dir.File("map.drm"))); }},
       {"read-only file",
-       [](const test::TempDir& dir, std::string&) {
+       [](LinkFolder& dir, std::string&) {
          test::WriteBytes(dir.File("map.drm"), kOldContent);
          fs::permissions(dir.File("map.drm"),
                          fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -188,8 +237,7 @@ std::vector<TargetKind> TargetKinds() {
        },
        [](const test::TempDir&) { return std::string("the file is read-only"); },
        [](const test::TempDir& dir) { Unchanged(dir.File("map.drm")); }},
-      {"missing folder",
-       [](const test::TempDir& dir, std::string&) { return dir.File("no such folder/map.drm"); },
+      {"missing folder", [](LinkFolder& dir, std::string&) { return dir.File("no such folder/map.drm"); },
        [](const test::TempDir&) {
 #ifdef _WIN32
          return "cannot create a file in its folder: " + WindowsText(ERROR_PATH_NOT_FOUND);
@@ -201,7 +249,7 @@ std::vector<TargetKind> TargetKinds() {
   };
 #ifdef _WIN32
   kinds.push_back({"hidden file",
-                   [](const test::TempDir& dir, std::string& skip) {
+                   [](LinkFolder& dir, std::string& skip) {
                      const std::string target = dir.File("map.drm");
                      test::WriteBytes(target, kOldContent);
                      SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE |
@@ -227,7 +275,7 @@ std::vector<TargetKind> TargetKinds() {
 #else
   kinds.push_back(
       {"FIFO",
-       [](const test::TempDir& dir, std::string&) {
+       [](LinkFolder& dir, std::string&) {
          EXPECT_EQ(::mkfifo(dir.File("map.drm").c_str(), 0644), 0);
          return dir.File("map.drm");
        },
@@ -235,9 +283,9 @@ std::vector<TargetKind> TargetKinds() {
        [](const test::TempDir& dir) { EXPECT_TRUE(S_ISFIFO(Lstat(dir.File("map.drm")).st_mode)); }});
   kinds.push_back(
       {"link to a FIFO",
-       [](const test::TempDir& dir, std::string&) {
+       [](LinkFolder& dir, std::string&) {
          EXPECT_EQ(::mkfifo(dir.File("pipe").c_str(), 0644), 0);
-         EXPECT_TRUE(MakeLink(dir, "map.drm", "pipe"));
+         EXPECT_TRUE(dir.MakeLink("map.drm", "pipe"));
          return dir.File("map.drm");
        },
        [](const test::TempDir& dir) { return "link to " + dir.File("pipe") + ": not a regular file"; },
@@ -246,7 +294,7 @@ std::vector<TargetKind> TargetKinds() {
          EXPECT_EQ(LinkText(dir.File("map.drm")), "pipe");
        }});
   kinds.push_back({"character device (made here, like /dev/null)",
-                   [](const test::TempDir& dir, std::string& skip) {
+                   [](LinkFolder& dir, std::string& skip) {
                      if (::mknod(dir.File("map.drm").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
                        skip = "mknod: " + SystemText(errno);
                      return dir.File("map.drm");
@@ -259,7 +307,7 @@ std::vector<TargetKind> TargetKinds() {
                    }});
   kinds.push_back(
       {"socket",
-       [](const test::TempDir& dir, std::string& skip) {
+       [](LinkFolder& dir, std::string& skip) {
          sockaddr_un address{};
          address.sun_family = AF_UNIX;
          const std::string path = dir.File("map.drm");
@@ -276,9 +324,9 @@ std::vector<TargetKind> TargetKinds() {
        [](const test::TempDir&) { return std::string("not a regular file"); },
        [](const test::TempDir& dir) { EXPECT_TRUE(S_ISSOCK(Lstat(dir.File("map.drm")).st_mode)); }});
   kinds.push_back({"link loop",
-                   [](const test::TempDir& dir, std::string&) {
-                     EXPECT_TRUE(MakeLink(dir, "a.drm", "b.drm"));
-                     EXPECT_TRUE(MakeLink(dir, "b.drm", "a.drm"));
+                   [](LinkFolder& dir, std::string&) {
+                     EXPECT_TRUE(dir.MakeLink("a.drm", "b.drm"));
+                     EXPECT_TRUE(dir.MakeLink("b.drm", "a.drm"));
                      return dir.File("a.drm");
                    },
                    [](const test::TempDir&) { return SystemText(ELOOP); },
@@ -287,7 +335,7 @@ std::vector<TargetKind> TargetKinds() {
                      EXPECT_EQ(LinkText(dir.File("b.drm")), "a.drm");
                    }});
   kinds.push_back({"0600 file",
-                   [](const test::TempDir& dir, std::string&) {
+                   [](LinkFolder& dir, std::string&) {
                      test::WriteBytes(dir.File("map.drm"), kOldContent);
                      ::chmod(dir.File("map.drm").c_str(), 0600);
                      return dir.File("map.drm");
@@ -298,7 +346,7 @@ std::vector<TargetKind> TargetKinds() {
                      EXPECT_EQ(Lstat(dir.File("map.drm")).st_mode & 07777, 0600u);
                    }});
   kinds.push_back({"0640 file of another owner and group",
-                   [](const test::TempDir& dir, std::string& skip) {
+                   [](LinkFolder& dir, std::string& skip) {
                      const passwd* nobody = ::getpwnam("nobody");
                      test::WriteBytes(dir.File("map.drm"), kOldContent);
                      if (::geteuid() != 0 || nobody == nullptr) {
@@ -328,7 +376,7 @@ TEST_P(TargetPath, EachKindOfTarget) {
   std::vector<std::string> skipped;
   for (const TargetKind& kind : TargetKinds()) {
     SCOPED_TRACE(kind.what);
-    test::TempDir dir;
+    LinkFolder dir;
     std::string skip;
     const std::string target = kind.make(dir, skip);
     if (!skip.empty()) {
@@ -360,7 +408,7 @@ TEST_P(TargetPath, TemporaryFileIsNamedAndPlacedBesideTheFinalFile) {
   const std::regex temporary(R"(\.map\.drm\.drummap-[a-z0-9]{6}\.tmp)");
   for (const bool throughLink : {false, true}) {
     SCOPED_TRACE(throughLink ? "through a link from another folder" : "plain file");
-    test::TempDir dir;
+    LinkFolder dir;
     fs::create_directories(dir.path() / "links");
     fs::create_directories(dir.path() / "maps");
     test::WriteBytes(dir.File("maps/map.drm"), kOldContent);
@@ -369,7 +417,7 @@ TEST_P(TargetPath, TemporaryFileIsNamedAndPlacedBesideTheFinalFile) {
 #endif
     std::string target = dir.File("maps/map.drm");
     if (throughLink) {
-      if (!MakeLink(dir, "links/other.drm", "../maps/map.drm")) GTEST_SKIP() << "no symbolic links here";
+      if (!dir.MakeLink("links/other.drm", "../maps/map.drm")) GTEST_SKIP() << "no symbolic links here";
       target = dir.File("links/other.drm");
     }
     test::ResetForExport(target);
