@@ -2,13 +2,18 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/kit_file.h"
 #include "cli/output_file_name.h"
 #include "export/export_state.h"
+#include "writers/atomic_file.h"
 #include "writers/drum_map_format.h"
 #include "writers/general_midi_percussion.h"
 #include "writers/note_name.h"
@@ -130,9 +135,9 @@ void DefineCommandLine(CLI::App& app, Options& options) {
       }));
   // The export state's path field holds 200 bytes with the terminator.
   app.add_option("-o", options.output,
-                 "the file to write, at most 199 bytes (default: NAME.drm in the current folder,\n"
-                 "the format's extension after the name, each character that a file name cannot\n"
-                 "hold replaced by _)")
+                 "the file to write, at most 199 bytes, or - for standard output (default:\n"
+                 "NAME.drm in the current folder, the format's extension after the name, each\n"
+                 "character that a file name cannot hold replaced by _)")
       ->type_name("PATH")
       ->check(NotEmpty("the output path"))
       ->check(AtMostBytes(kFilePathSize - 1, "the output path"));
@@ -206,6 +211,28 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
   return kGoOn;
 }
 
+// `text` with its control bytes shown as \xNN, so that a path cannot move the
+// cursor or change colours in the terminal that shows the message.
+std::string Printable(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      shown += escaped;
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+int Failure(std::ostream& err, const std::string& path, const std::string& reason) {
+  err << "drummap-export: " << Printable(path + ": " + reason) << "\n";
+  return 1;
+}
+
 }  // namespace
 
 int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -214,10 +241,7 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
 
   std::vector<std::string> names;
   std::string problem;
-  if (!ReadKitFile(options.kit.c_str(), names, problem)) {
-    err << "drummap-export: " << options.kit << ": " << problem << "\n";
-    return 1;
-  }
+  if (!ReadKitFile(options.kit.c_str(), names, problem)) return Failure(err, options.kit, problem);
 
   ResetExportState();
   const ScopedUtf8Conversion conversion(KitTextConversion(names));
@@ -230,10 +254,23 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
   exportState.octaveOfNote60 = options.octaveOfNote60;
   if (options.fillEmptyWithGeneralMidi) FillEmptyPadsWithGeneralMidiNames();
 
+  // "-o -": the map is formed in memory and goes to standard output in one
+  // piece; no file is made.
+  const bool toStandardOutput = options.output == "-";
+  std::string bytes;
+  std::optional<ScopedWriteCapture> capture;
+  if (toStandardOutput) capture.emplace(bytes);
   if (!WriteDrumMap()) {
-    err << "drummap-export: " << options.output
-        << ": could not write to the file (it may be in use by another application)\n";
-    return 1;
+    const std::string reason = LastWriteFailure();
+    return Failure(err, toStandardOutput ? "standard output" : options.output,
+                   reason.empty() ? "the drum map could not be written" : reason);
+  }
+  if (toStandardOutput) {
+    errno = 0;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) return Failure(err, "standard output", errno != 0 ? std::strerror(errno) : "write error");
+    return 0;
   }
   out << options.output << "\n";
   return 0;

@@ -1,7 +1,12 @@
 #include "writers/atomic_file.h"
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "platform/file_ops.h"
 
@@ -9,39 +14,129 @@ namespace {
 
 // Bytes left before writes fail; negative: no fault.
 long long writeFaultBudget = -1;
+std::function<void()> writeFaultAction;
 
-// Writes through the test seam: a budget that runs out fails the write.
-bool WriteBytes(const char* data, std::size_t size, std::FILE* file) {
+// Where ScopedWriteCapture collects the bytes, or null.
+std::string* writeCapture = nullptr;
+
+std::string lastFailure;
+
+// The temporary file being written, for RemoveTemporaryFileNow. The path is
+// complete before the flag is set and the flag is cleared before the path
+// changes, so a signal handler only ever sees a whole path.
+char pendingTemp[4096];
+volatile std::sig_atomic_t pendingTempSet = 0;
+
+void SetPendingTemp(const std::string& path) {
+  if (path.size() >= sizeof pendingTemp) return;  // cleaned up only by Discard()
+  std::memcpy(pendingTemp, path.c_str(), path.size() + 1);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  pendingTempSet = 1;
+}
+
+void ClearPendingTemp() {
+  pendingTempSet = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+// Writes through the test seam: a budget that runs out fails the write as a
+// full disk would.
+bool WriteBytes(const char* data, std::size_t size, std::FILE* file, std::string* capture) {
   if (writeFaultBudget >= 0) {
     if (static_cast<long long>(size) > writeFaultBudget) {
       writeFaultBudget = 0;
+      if (writeFaultAction) writeFaultAction();
+      errno = ENOSPC;
       return false;
     }
     writeFaultBudget -= static_cast<long long>(size);
   }
+  if (capture != nullptr) {
+    capture->append(data, size);
+    return true;
+  }
   return std::fwrite(data, 1, size, file) == size;
+}
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '/' || c == '\\' || c == ':';
+#else
+  return c == '/';
+#endif
+}
+
+// ".NAME.drummap-XXXXXX.tmp" beside `path`. Names longer than a folder entry
+// can hold with the additions are shortened.
+std::string TemporaryName(const std::string& path, unsigned& seed) {
+  std::size_t nameStart = path.size();
+  while (nameStart > 0 && !IsSeparator(path[nameStart - 1])) --nameStart;
+  const std::string name = path.substr(nameStart, 128);
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  char random[7];
+  for (int i = 0; i < 6; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    random[i] = kLetters[(seed >> 16) % 36];
+  }
+  random[6] = '\0';
+  return path.substr(0, nameStart) + "." + name + ".drummap-" + random + ".tmp";
 }
 
 }  // namespace
 
-ScopedWriteFault::ScopedWriteFault(long long bytes) : previous_(writeFaultBudget) {
-  writeFaultBudget = bytes;
+std::string LastWriteFailure() { return lastFailure; }
+
+void RemoveTemporaryFileNow() {
+  if (pendingTempSet) RemoveFile(pendingTemp);
 }
 
-ScopedWriteFault::~ScopedWriteFault() { writeFaultBudget = previous_; }
+ScopedWriteCapture::ScopedWriteCapture(std::string& bytes) : previous_(writeCapture) {
+  writeCapture = &bytes;
+}
 
-AtomicFile::AtomicFile(const char* target) : target_(target) {
+ScopedWriteCapture::~ScopedWriteCapture() { writeCapture = previous_; }
+
+ScopedWriteFault::ScopedWriteFault(long long bytes, std::function<void()> atFault)
+    : previousBytes_(writeFaultBudget), previousAtFault_(std::move(writeFaultAction)) {
+  writeFaultBudget = bytes;
+  writeFaultAction = std::move(atFault);
+}
+
+ScopedWriteFault::~ScopedWriteFault() {
+  writeFaultBudget = previousBytes_;
+  writeFaultAction = std::move(previousAtFault_);
+}
+
+AtomicFile::AtomicFile(const char* target) {
+  lastFailure.clear();
+  if (writeCapture != nullptr) {
+    capture_ = writeCapture;
+    return;
+  }
+  TargetFile resolved;
+  std::string why;
+  const bool replaceable = ResolveTarget(target, resolved, why);
+  target_ = resolved.path;
+  if (resolved.throughLink && !target_.empty()) linkNote_ = "link to " + target_ + ": ";
+  if (!replaceable) {
+    Fail(why);
+    return;
+  }
   // A short random suffix; a name that is already taken is passed over.
-  unsigned seed = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
-  for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
-    seed = seed * 1103515245u + 12345u;
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%06x~", (seed >> 8) & 0xFFFFFFu);
-    tempPath_ = target_ + suffix;
-    file_ = CreateNewFile(tempPath_.c_str());
+  unsigned seed = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this));
+  bool nameTaken = true;
+  for (int attempt = 0; attempt < 16 && file_ == nullptr && nameTaken; ++attempt) {
+    const std::string candidate = TemporaryName(target_, seed);
+    // Announced once it is ours: a taken name belongs to someone else.
+    file_ = CreateNewFile(candidate.c_str(), resolved, nameTaken, why);
+    if (file_ != nullptr) {
+      tempPath_ = candidate;
+      SetPendingTemp(tempPath_);
+    }
   }
   if (file_ == nullptr) {
-    tempPath_.clear();
+    Fail("cannot create a file in its folder: " + why);
     return;
   }
   // The writers hand over whole lines or whole files and flush after each:
@@ -51,26 +146,37 @@ AtomicFile::AtomicFile(const char* target) : target_(target) {
 
 AtomicFile::~AtomicFile() { Discard(); }
 
+void AtomicFile::Fail(const std::string& why) {
+  if (failed_) return;
+  failed_ = true;
+  lastFailure = linkNote_ + why;
+}
+
 void AtomicFile::Write(const char* data, std::size_t size) {
-  if (file_ == nullptr || failed_) return;
-  if (!WriteBytes(data, size, file_)) failed_ = true;
+  if (!IsOpen() || failed_) return;
+  if (!WriteBytes(data, size, file_, capture_)) Fail(std::strerror(errno));
 }
 
 void AtomicFile::Flush() {
   if (file_ == nullptr || failed_) return;
-  if (std::fflush(file_) != 0) failed_ = true;
+  if (std::fflush(file_) != 0) Fail(std::strerror(errno));
 }
 
 bool AtomicFile::Commit() {
+  if (capture_ != nullptr) return !failed_;
   if (file_ == nullptr) return false;
   Flush();
-  if (!failed_ && !SyncFile(file_)) failed_ = true;
+  std::string why;
+  if (!failed_ && !SyncFile(file_, why)) Fail(why);
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (failed_ || !closed || !MoveFileOver(tempPath_.c_str(), target_.c_str())) {
+  if (!closed) Fail(std::strerror(errno));
+  if (failed_ || !MoveFileOver(tempPath_.c_str(), target_.c_str(), why)) {
+    Fail(why);
     Discard();
     return false;
   }
+  ClearPendingTemp();
   tempPath_.clear();
   return true;
 }
@@ -82,6 +188,7 @@ void AtomicFile::Discard() {
   }
   if (!tempPath_.empty()) {
     RemoveFile(tempPath_.c_str());
+    ClearPendingTemp();
     tempPath_.clear();
   }
 }

@@ -1,0 +1,34 @@
+#include "cli/interrupt_cleanup.h"
+
+#include <csignal>
+
+#include "writers/atomic_file.h"
+
+namespace {
+
+const int kSignals[] = {
+    SIGINT,
+    SIGTERM,
+#ifdef SIGHUP
+    SIGHUP,
+#endif
+#ifdef SIGBREAK
+    SIGBREAK,
+#endif
+};
+
+// Only async-signal-safe calls: unlink, signal, raise. The raised signal is
+// held until the handler returns, then ends the process as if never caught.
+void OnInterrupt(int signal) {
+  RemoveTemporaryFileNow();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+}  // namespace
+
+void InstallInterruptCleanup() {
+  for (const int signal : kSignals) {
+    if (std::signal(signal, OnInterrupt) == SIG_IGN) std::signal(signal, SIG_IGN);
+  }
+}
