@@ -25,12 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Writer {
-  const char* name;
-  bool (*write)();
-};
-
-void PrintTo(const Writer& writer, std::ostream* os) { *os << writer.name; }
+using test::Writer;
 
 class WriterFailure : public ::testing::TestWithParam<Writer> {
  protected:
@@ -118,12 +113,7 @@ TEST_P(WriterFailure, SucceedsOnceTheFaultIsGone) {
   EXPECT_EQ(dir_.List(), std::vector<std::string>{"map.drm"});
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryWriter, WriterFailure,
-                         ::testing::Values(Writer{"Xml", WriteXmlDrumMap},
-                                           Writer{"Binary", WriteBinaryDrumMap},
-                                           Writer{"MidiNameDocument", WriteMidiNameDocument},
-                                           Writer{"ReaperNoteNames", WriteReaperNoteNames},
-                                           Writer{"PitchList", WritePitchList}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryWriter, WriterFailure, ::testing::ValuesIn(test::EveryWriter()),
+                         test::WriterName);
 
 }  // namespace

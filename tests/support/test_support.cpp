@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "export/export_state.h"
+#include "writers/drum_map_format.h"
 
 namespace fs = std::filesystem;
 
@@ -89,6 +90,17 @@ std::string SourcePath(const std::string& relative) {
   return std::string(DRUMMAP_SOURCE_DIR) + "/" + relative;
 #endif
 }
+
+void PrintTo(const Writer& writer, std::ostream* os) { *os << writer.name; }
+
+std::vector<Writer> EveryWriter() {
+  std::vector<Writer> writers;
+  for (const DrumMapFormatInfo& format : kDrumMapFormats)
+    writers.push_back({format.commandLineName, format.write});
+  return writers;
+}
+
+std::string WriterName(const ::testing::TestParamInfo<Writer>& info) { return info.param.name; }
 
 std::vector<int> Range(int from, int to) {
   std::vector<int> v;

@@ -54,6 +54,18 @@ void SetField(char (&field)[N], const std::string& text) {
   std::memcpy(field, text.data(), text.size());
 }
 
+// A writer of one format, for tests that run once per writer; shown and
+// named by the format's command-line name.
+struct Writer {
+  const char* name;
+  bool (*write)();
+};
+void PrintTo(const Writer& writer, std::ostream* os);
+// One Writer for each format of the format table, in its order.
+std::vector<Writer> EveryWriter();
+// The test name suffix of a Writer parameter.
+std::string WriterName(const ::testing::TestParamInfo<Writer>& info);
+
 // from, from + 1, ..., to.
 std::vector<int> Range(int from, int to);
 // The lists one after the other.
