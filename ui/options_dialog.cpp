@@ -23,7 +23,6 @@ constexpr int kDirectoryReadSize = kDirectorySize - 1;
 constexpr int kDirectoryMaxLength = kDirectoryReadSize - 1;
 
 constexpr char kBrowseInstruction[] = "Please select the dir where the drum maps should be stored";
-constexpr char kSaveTitle[] = "Save a Korvat drum map file...";
 
 constexpr char kAboutCaption[] = "About Drum Map Export";
 constexpr char kAboutText[] = "Korvat(tm) Drum Map Export Wizard v" DRUMMAP_VERSION_SHORT
@@ -123,7 +122,7 @@ void SaveAs(HWND dialog) {
   save.lpstrFile = exportState.filePath;
   save.nMaxFile = kFilePathSize;
   save.lpstrInitialDir = exportState.directory;
-  save.lpstrTitle = kSaveTitle;
+  save.lpstrTitle = offered.saveTitle;
   save.Flags = OFN_OVERWRITEPROMPT | OFN_LONGNAMES;
   save.lpstrDefExt = offered.defaultExtension;
   if (!GetSaveFileNameA(&save)) {

@@ -10,18 +10,21 @@
 #include "writers/xml_drum_map.h"
 
 // Both sequencer editions open their drum maps through the same file type,
-// so the two formats share the filter and the extension.
+// so the two formats share the filter, the extension and the save dialog's
+// title; each of the other sequencers' files is saved under its own.
 const std::array<DrumMapFormatInfo, kDrumMapFormatCount> kDrumMapFormats = {{
     {DrumMapFormat::kXml, "KorvatVQ/VL (XML Style)", "xml", "Korvat drum map(*.drm)", "*.drm", "drm",
-     &WriteXmlDrumMap},
+     "Save a Korvat drum map file...", &WriteXmlDrumMap},
     {DrumMapFormat::kBinary, "Korvat 5.x", "binary", "Korvat drum map(*.drm)", "*.drm", "drm",
-     &WriteBinaryDrumMap},
+     "Save a Korvat drum map file...", &WriteBinaryDrumMap},
     {DrumMapFormat::kMidiNameDocument, "MIDI name document (.midnam)", "midnam",
-     "MIDI name document (*.midnam)", "*.midnam", "midnam", &WriteMidiNameDocument},
+     "MIDI name document (*.midnam)", "*.midnam", "midnam", "Save a MIDI name document...",
+     &WriteMidiNameDocument},
     {DrumMapFormat::kReaperNoteNames, "REAPER note names (.txt)", "reaper", "REAPER note names (*.txt)",
-     "*.txt", "txt", &WriteReaperNoteNames},
+     "*.txt", "txt", "Save REAPER note names...", &WriteReaperNoteNames},
     {DrumMapFormat::kPitchList, "Studio One pitch list (.pitchlist)", "pitchlist",
-     "Studio One pitch list (*.pitchlist)", "*.pitchlist", "pitchlist", &WritePitchList},
+     "Studio One pitch list (*.pitchlist)", "*.pitchlist", "pitchlist", "Save a Studio One pitch list...",
+     &WritePitchList},
 }};
 
 const DrumMapFormatInfo* FindDrumMapFormat(std::int32_t formatIndex) {

@@ -22,6 +22,7 @@ struct DrumMapFormatInfo {
   const char* filterText;        // the save dialog's description of the files
   const char* filterPattern;     // and their pattern
   const char* defaultExtension;  // appended by the save dialog, without the dot
+  const char* saveTitle;         // the save dialog's title
   bool (*write)();
 };
 

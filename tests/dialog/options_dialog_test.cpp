@@ -21,6 +21,11 @@ namespace {
 const std::vector<std::string> kFormats = {"KorvatVQ/VL (XML Style)", "Korvat 5.x",
                                            "MIDI name document (.midnam)", "REAPER note names (.txt)",
                                            "Studio One pitch list (.pitchlist)"};
+// The save dialog's titles of the note-name formats; the drum maps keep the
+// one they always had (kSaveTitle).
+constexpr char kMidnamTitle[] = "Save a MIDI name document...";
+constexpr char kReaperTitle[] = "Save REAPER note names...";
+constexpr char kPitchListTitle[] = "Save a Studio One pitch list...";
 constexpr char kWriteFailed[] = "Could not write to the file\nIt may be in use by another application";
 
 // The fields that the dialog may write, to compare before and after.
@@ -98,7 +103,7 @@ void CloseDialog(HWND dialog) {
 // Opens the save dialog with "SAVE AS...".
 HWND OpenSaveDialog(HWND dialog) {
   Click(dialog, IDOK);
-  HWND save = WaitForWindow(kSaveTitle);
+  HWND save = WaitForSaveDialog(dialog);
   EXPECT_NE(save, nullptr) << "no save dialog";
   return save;
 }
@@ -264,32 +269,37 @@ TEST_F(OptionsDialogTest, CancelledSaveKeepsTheDialogOpenAndTheTakenValues) {
   }
 }
 
-// Each format's own filter in the save dialog, its extension appended to the
-// proposed name, and its file written.
+// Each format's own title and filter in the save dialog, its extension
+// appended to the proposed name, and its file written.
 TEST_F(OptionsDialogTest, ConfirmedSaveWritesTheSelectedFormatAndCloses) {
   const struct {
     const char* name;
     bool changeOptions;
     int formatIndex;
+    const char* title;
     const char* filter;
     const char* file;
     const char* starts;  // the file's first bytes
   } cases[] = {
-      {"XML drum map, options on", false, 0, "Korvat drum map(*.drm)", "Untitled.drm", "<DrumMap>\r\n"},
-      {"binary drum map, options on", false, 1, "Korvat drum map(*.drm)", "Untitled.drm", "D103"},
-      {"XML drum map, options off", true, 0, "Korvat drum map(*.drm)", "Untitled.drm", "<DrumMap>\r\n"},
-      {"binary drum map, options off", true, 1, "Korvat drum map(*.drm)", "Untitled.drm", "D103"},
-      {"MIDI name document, options on", false, 2, "MIDI name document (*.midnam)", "Untitled.midnam",
-       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE MIDINameDocument"},
-      {"MIDI name document, options off", true, 2, "MIDI name document (*.midnam)", "Untitled.midnam",
-       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE MIDINameDocument"},
-      {"REAPER note names, options on", false, 3, "REAPER note names (*.txt)", "Untitled.txt",
+      {"XML drum map, options on", false, 0, kSaveTitle, "Korvat drum map(*.drm)", "Untitled.drm",
+       "<DrumMap>\r\n"},
+      {"binary drum map, options on", false, 1, kSaveTitle, "Korvat drum map(*.drm)", "Untitled.drm", "D103"},
+      {"XML drum map, options off", true, 0, kSaveTitle, "Korvat drum map(*.drm)", "Untitled.drm",
+       "<DrumMap>\r\n"},
+      {"binary drum map, options off", true, 1, kSaveTitle, "Korvat drum map(*.drm)", "Untitled.drm", "D103"},
+      {"MIDI name document, options on", false, 2, kMidnamTitle, "MIDI name document (*.midnam)",
+       "Untitled.midnam", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE MIDINameDocument"},
+      {"MIDI name document, options off", true, 2, kMidnamTitle, "MIDI name document (*.midnam)",
+       "Untitled.midnam", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE MIDINameDocument"},
+      {"REAPER note names, options on", false, 3, kReaperTitle, "REAPER note names (*.txt)", "Untitled.txt",
        "# Untitled\n24\t[C0]Pad 0\n27\t[D#0]Pad 3\n"},
-      {"REAPER note names, options off", true, 3, "REAPER note names (*.txt)", "Untitled.txt",
+      {"REAPER note names, options off", true, 3, kReaperTitle, "REAPER note names (*.txt)", "Untitled.txt",
        "# Untitled\n24\tPad 0\n27\tPad 3\n"},
-      {"pitch list, options on", false, 4, "Studio One pitch list (*.pitchlist)", "Untitled.pitchlist",
+      {"pitch list, options on", false, 4, kPitchListTitle, "Studio One pitch list (*.pitchlist)",
+       "Untitled.pitchlist",
        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Music.PitchNameList title=\"Untitled\">\n"},
-      {"pitch list, options off", true, 4, "Studio One pitch list (*.pitchlist)", "Untitled.pitchlist",
+      {"pitch list, options off", true, 4, kPitchListTitle, "Studio One pitch list (*.pitchlist)",
+       "Untitled.pitchlist",
        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Music.PitchNameList title=\"Untitled\">\n"},
   };
   for (const auto& row : cases) {
@@ -309,6 +319,7 @@ TEST_F(OptionsDialogTest, ConfirmedSaveWritesTheSelectedFormatAndCloses) {
       SelectComboItem(dialog, IDC_FORMAT, row.formatIndex);
       HWND save = OpenSaveDialog(dialog);
       ASSERT_NE(save, nullptr);
+      EXPECT_EQ(WindowText(save), row.title);
       EXPECT_EQ(SaveDialogFilters(save), std::vector<std::string>{row.filter});
       EXPECT_EQ(SaveDialogFileName(save), "Untitled");
       ConfirmSave(save);  // the proposed "Untitled"
@@ -371,7 +382,7 @@ TEST_F(OptionsDialogTest, AsksBeforeReplacingAnExistingFile) {
     HWND save = OpenSaveDialog(dialog);
     ASSERT_NE(save, nullptr);
     ConfirmSave(save);
-    HWND question = WaitForWindow(kSaveTitle, save);
+    HWND question = WaitForWindow(WindowText(save), save);
     ASSERT_NE(question, nullptr) << "no question before replacing the file";
     Answer(question, IDNO);
     ASSERT_TRUE(WaitUntilClosed(question));
@@ -381,7 +392,7 @@ TEST_F(OptionsDialogTest, AsksBeforeReplacingAnExistingFile) {
     EXPECT_EQ(exportState.fileSaved, 0);
 
     ConfirmSave(save);
-    question = WaitForWindow(kSaveTitle, save);
+    question = WaitForWindow(WindowText(save), save);
     ASSERT_NE(question, nullptr);
     Answer(question, IDYES);
     EXPECT_TRUE(WaitUntilClosed(dialog));
@@ -426,7 +437,7 @@ TEST_F(OptionsDialogTest, FailedWriteShowsTheMessageOnceAndStillCloses) {
       ASSERT_NE(save, nullptr);
       ConfirmSave(save);
       if (row.holdTargetOpen) {
-        HWND question = WaitForWindow(kSaveTitle, save);
+        HWND question = WaitForWindow(WindowText(save), save);
         ASSERT_NE(question, nullptr);
         Answer(question, IDYES);
       }

@@ -105,7 +105,7 @@ TEST_F(StandinHostTest, DrivenExportGivesTheCommandLineExportersBytes) {
       EXPECT_EQ(IsChecked(dialog, IDC_ADD_NOTE_NAMES), row.noteNames);
       EXPECT_EQ(IsChecked(dialog, IDC_MOVE_EMPTY_PADS), row.moveEmptyPads);
       Click(dialog, IDOK);
-      HWND save = WaitForWindow(kSaveTitle);
+      HWND save = WaitForSaveDialog(dialog);
       ASSERT_NE(save, nullptr) << "the save dialog did not appear";
       ConfirmSave(save);
     });
@@ -131,7 +131,7 @@ TEST_F(StandinHostTest, SettingsCarryOverToTheNextStartOfTheHost) {
     ChooseDirectory(dialog, directory);
     SelectComboItem(dialog, IDC_FORMAT, 1);
     Click(dialog, IDOK);
-    HWND save = WaitForWindow(kSaveTitle);
+    HWND save = WaitForSaveDialog(dialog);
     ASSERT_NE(save, nullptr) << "the save dialog did not appear";
     ConfirmSave(save);
   });

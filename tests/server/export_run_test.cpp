@@ -144,7 +144,7 @@ class ExportRunTest : public ::testing::Test {
   // Presses "SAVE AS..." and returns the save dialog (null if none appears).
   static HWND OpenSaveDialog(HWND dialog) {
     test::Click(dialog, IDOK);
-    return test::WaitForWindow(test::kSaveTitle);
+    return test::WaitForSaveDialog(dialog);
   }
 
   bool PutSettings(const std::string& path, DWORD mode) {
@@ -256,7 +256,7 @@ TEST_F(ExportRunTest, AConfirmedSaveStoresTheSettingsEvenWhenTheWriteFails) {
     HWND save = OpenSaveDialog(dialog);
     ASSERT_NE(save, nullptr);
     test::ConfirmSave(save, target);
-    HWND question = test::WaitForWindow(test::kSaveTitle, save);
+    HWND question = test::WaitForWindow(test::WindowText(save), save);
     ASSERT_NE(question, nullptr) << "no question before replacing the file";
     test::Answer(question, IDYES);
     HWND error = test::WaitForWindow(test::kErrorTitle);

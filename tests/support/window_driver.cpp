@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "ui/resource.h"
+#include "writers/drum_map_format.h"
 
 namespace test {
 
@@ -45,6 +46,12 @@ void SelectComboItem(HWND dialog, int id, int index) {
 
 void FocusControl(HWND dialog, int id) {
   EXPECT_TRUE(MoveFocus(dialog, id)) << "moving the focus to control " << id;
+}
+
+HWND WaitForSaveDialog(HWND optionsDialog) {
+  const DrumMapFormatInfo* format = FindDrumMapFormat(ComboSelection(optionsDialog, IDC_FORMAT));
+  // Without a selection the save dialog offers the first format.
+  return WaitForWindow((format != nullptr ? *format : kDrumMapFormats[0]).saveTitle);
 }
 
 void ChooseDirectory(HWND dialog, const std::string& folder) {

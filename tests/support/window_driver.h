@@ -26,6 +26,10 @@ void Type(HWND dialog, int id, const std::string& text);
 void SelectComboItem(HWND dialog, int id, int index);
 void FocusControl(HWND dialog, int id);
 
+// The save dialog that "SAVE AS..." opens, titled after the format selected
+// in the options dialog; null when it does not appear.
+HWND WaitForSaveDialog(HWND optionsDialog);
+
 // Chooses `folder` in the folder browser behind the options dialog's "..."
 // button, as a user would, and checks that the directory field then shows it.
 void ChooseDirectory(HWND dialog, const std::string& folder);
