@@ -11,12 +11,7 @@ std::vector<NamedNote> NamedNotes() {
     if (name[0] == '\0') continue;
     const int note = pad + kFirstPadNote;
     std::string label;
-    // The note name in front, as the XML drum map writes it.
-    if (exportState.addNoteNames == 1) {
-      char noteName[kNoteNameSize];
-      FormatNoteName(noteName, note, exportState.octaveOfNote60);
-      label = std::string("[") + noteName + "]";
-    }
+    if (exportState.addNoteNames == 1) label = BracketedNoteName(note, exportState.octaveOfNote60);
     label += ExportTextToUtf8(name);
     notes.push_back({note, std::move(label)});
   }

@@ -22,3 +22,9 @@ void FormatNoteName(char* buffer, std::int32_t note, std::int32_t octaveOfNote60
   buffer[length] = static_cast<char>('0' + a / 12 + (octaveOfNote60 - kDefaultOctaveOfNote60));
   buffer[length + 1] = '\0';
 }
+
+std::string BracketedNoteName(std::int32_t note, std::int32_t octaveOfNote60) {
+  char name[kNoteNameSize];
+  FormatNoteName(name, note, octaveOfNote60);
+  return std::string("[") + name + "]";
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 constexpr int kNoteNameSize = 4;  // longest name (e.g. "A#9") plus terminator
 
@@ -16,3 +17,7 @@ constexpr std::int32_t kDefaultOctaveOfNote60 = 3;
 // `octaveOfNote60` is the octave number of note 60 (3, 4 or 5; any other
 // value counts as 3); it changes only the octave digit.
 void FormatNoteName(char* buffer, std::int32_t note, std::int32_t octaveOfNote60);
+
+// The label that "Add note names" puts in front of a pad's name: the note
+// name in brackets, "[C3]". Every format that carries text names uses it.
+std::string BracketedNoteName(std::int32_t note, std::int32_t octaveOfNote60);

@@ -70,13 +70,7 @@ void WriteNameLine(LineWriter& out, int note) {
   line += "<string name=\"Name\" value=\"";
   const int pad = note - kFirstPadNote;
   if (pad >= 0 && pad < kPadCount) {
-    if (exportState.addNoteNames == 1) {
-      char noteName[kNoteNameSize];
-      FormatNoteName(noteName, note, exportState.octaveOfNote60);
-      line += '[';
-      line += noteName;
-      line += ']';
-    }
+    if (exportState.addNoteNames == 1) line += BracketedNoteName(note, exportState.octaveOfNote60);
     AppendXmlEscaped(line, exportState.padNames[pad]);
   }
   line += "\"/>";

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,20 +29,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-  int code;
-  std::string out;
-  std::string err;
-};
+using Result = test::MainResult;
 
 Result Export(std::vector<std::string> args, std::ostream* out = nullptr) {
-  args.insert(args.begin(), "drummap-export");
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  std::ostringstream collected, err;
-  const int code =
-      RunDrumMapExport(static_cast<int>(argv.size()), argv.data(), out != nullptr ? *out : collected, err);
-  return {code, collected.str(), err.str()};
+  return test::RunMain(RunDrumMapExport, "drummap-export", std::move(args), out);
 }
 
 const std::string kOldContent = "the drum map that was here before";
@@ -106,7 +95,7 @@ for (const auto& c : cases) {
     const ScopedWriteFault fault(c.diskFullAfter);
     r = Export({"-o", target, Kit()});
   }
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.out.empty());
   EXPECT_EQ(r.err, "drummap-export: " + target + ": " + c.reason + "\n");
   EXPECT_EQ(dir.List(), before);
@@ -123,7 +112,7 @@ TEST(ExportTarget, FileHeldOpenIsReportedAsSuch) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   const Result r = Export({"-o", target, Kit()});
   CloseHandle(held);
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "drummap-export: " + target + ": " + WindowsText(ERROR_SHARING_VIOLATION) + "\n");
   EXPECT_EQ(test::ReadBytes(target), kOldContent);
 }
@@ -135,7 +124,7 @@ TEST(ExportTarget, ControlBytesInThePathAreShownEscaped) {
   test::TempDir dir;
   const std::string target = dir.File("red\x1b[31m\tline\nbreak\x7f/map.xml");
   const Result r = Export({"-o", target, Kit()});
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find(dir.File("red\\x1b[31m\\x09line\\x0abreak\\x7f/map.xml: ")), std::string::npos)
       << r.err;
   EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
@@ -158,7 +147,7 @@ TEST(ExportTarget, DashWritesTheMapToStandardOutput) {
     std::vector<std::string> args = c.options;
     args.insert(args.end(), {"-o", "-", Kit()});
     const Result r = Export(args);
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(r.err.empty());
     EXPECT_TRUE(r.out == Golden(c.expected));
     EXPECT_TRUE(dir.List().empty());
@@ -169,7 +158,7 @@ TEST(ExportTarget, DashWritesTheMapToStandardOutput) {
 TEST(ExportTarget, StandardOutputThatCannotBeWrittenIsAFailure) {
   std::ostream closed(nullptr);  // as a stream whose every write fails
   const Result r = Export({"-o", "-", Kit()}, &closed);
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("drummap-export: standard output: ", 0), 0u) << r.err;
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
 }

@@ -21,24 +21,23 @@
 // Exit status: 0 done, 1 timed out (one line on standard error), 2 usage.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
+
+#include "host/window_driver.h"
 
 namespace {
 
-// Message boxes keep their text in this static control.
-constexpr int kMessageTextId = 0xFFFF;
+using driver::kMessageTextId;
+using driver::WindowText;
 
-std::chrono::milliseconds timeout{30000};
+DWORD timeoutMs = 30000;
 
-std::string WindowText(HWND window) {
-  char text[1024] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+template <typename Condition>
+bool WaitUntil(Condition condition) {
+  return driver::WaitUntil(condition, timeoutMs);
 }
 
 bool IsMessageBox(HWND window) { return GetDlgItem(window, kMessageTextId) != nullptr; }
@@ -70,22 +69,11 @@ HWND Find(const char* title, Kind kind) {
   return search.found;
 }
 
-template <typename Condition>
-bool WaitUntil(Condition condition) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
 // The window, once its thread has handled every message sent before.
 HWND WaitFor(const char* title, Kind kind) {
   HWND window = nullptr;
   if (!WaitUntil([&] { return (window = Find(title, kind)) != nullptr; })) return nullptr;
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+  driver::WaitIdle(window);
   return window;
 }
 
@@ -131,7 +119,7 @@ int main(int argc, char** argv) {
   if (arg + 1 < argc && std::strcmp(argv[arg], "--timeout") == 0) {
     const int seconds = std::atoi(argv[arg + 1]);
     if (seconds <= 0) return Usage();
-    timeout = std::chrono::seconds(seconds);
+    timeoutMs = static_cast<DWORD>(seconds) * 1000;
     arg += 2;
   }
   if (argc - arg < 2) return Usage();

@@ -114,14 +114,15 @@ std::vector<int> Concat(std::initializer_list<std::vector<int>> parts) {
   return v;
 }
 
-MainResult RunMain(MainFunction main, const std::string& program, std::vector<std::string> args) {
+MainResult RunMain(MainFunction main, const std::string& program, std::vector<std::string> args,
+                   std::ostream* out) {
   args.insert(args.begin(), program);
   std::vector<const char*> argv;
   for (const auto& arg : args) argv.push_back(arg.c_str());
-  std::ostringstream out, err;
+  std::ostringstream collected, err;
   MainResult result;
-  result.status = main(static_cast<int>(argv.size()), argv.data(), out, err);
-  result.out = out.str();
+  result.status = main(static_cast<int>(argv.size()), argv.data(), out != nullptr ? *out : collected, err);
+  result.out = collected.str();
   result.err = err.str();
   return result;
 }

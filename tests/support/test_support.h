@@ -78,7 +78,9 @@ struct MainResult {
   std::string err;
 };
 using MainFunction = int (*)(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
-// Runs `main` with `program` and `args` as its command line.
-MainResult RunMain(MainFunction main, const std::string& program, std::vector<std::string> args);
+// Runs `main` with `program` and `args` as its command line. Its standard
+// output goes to `out` when one is given (then `MainResult::out` is empty).
+MainResult RunMain(MainFunction main, const std::string& program, std::vector<std::string> args,
+                   std::ostream* out = nullptr);
 
 }  // namespace test
