@@ -541,6 +541,11 @@ FunctionEnd
       Push $1
       Call StillOurs
       Pop $0
+      ; An entry without stamps was written by a Setup before they were
+      ; recorded: what it installed there is taken as ours.
+      ${If} $savedSetupStampModule == ""
+        StrCpy $0 yes
+      ${EndIf}
     ${EndIf}
     ${If} $0 != yes
       !insertmacro FAIL "The folder already holds a file that Setup did not install:$\r$\n\

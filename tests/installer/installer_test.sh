@@ -463,21 +463,28 @@ case $case in
     )
     versions=("$newer_version" "$version")
     setups=("$newer_setup" "$setup")
+    modules=("$newer_module" "$shipped_module")
+    # Newer and older Setup in turn: each run replaces the module.
     for i in "${!spellings[@]}"; do
       install_quietly "${setups[i % 2]}" "/D=${spellings[i]}" || fail "Setup /D=${spellings[i]} failed"
-      expect_installed "$default_folder" "${versions[i % 2]}" "$([ $((i % 2)) -eq 0 ] && echo "$newer_module" || echo "$shipped_module")"
+      expect_installed "$default_folder" "${versions[i % 2]}" "${modules[i % 2]}"
       expect_listed
     done
     for first in 'D:\Program Files\Korvat DrumMap Export' 'C:\Linked'; do
       uninstall_quietly
       expect_uninstalled "$default_folder"
-      # The link leads to the folder only while it exists.
-      mkdir -p "$(unixpath "$default_folder")"
+      # The link leads to the folder only while it exists: made here, it is
+      # not Setup's, and stays.
+      if [ "$first" = 'C:\Linked' ]; then mkdir -p "$(unixpath "$default_folder")"; fi
       install_quietly "$setup" "/D=$first" || fail "Setup /D=$first failed"
       install_quietly "$newer_setup" "/D=$default_folder" || fail "the newer Setup failed after /D=$first"
       expect_installed "$first" "$newer_version" "$newer_module"
       expect_listed
     done
+    uninstall_quietly
+    listed=$(ls -A "$(unixpath "$default_folder")") || fail "the uninstaller removed a folder Setup had not made"
+    [ -z "$listed" ] || fail "$default_folder holds: $listed"
+    expect_no_key "$entry_key"
     ;;
 
   shared_folder)
