@@ -577,7 +577,7 @@ TEST_F(NoteNameFormats, TwoKitsUnderTheDefaultNameAreTwoModelsInArdour) {
     documents.push_back(test::ReadBytes(dir_.File(file)));
   }
   const std::map<std::string, Notes> devices = LoadAsArdourDoes(documents);
-  EXPECT_EQ(devices.size(), 2u);
+  ASSERT_EQ(devices.size(), 2u);
   EXPECT_EQ(devices.count("Acoustic"), 1u);
   EXPECT_EQ(devices.count("Electronic"), 1u);
 
@@ -693,6 +693,35 @@ TEST_F(NoteNameFormats, HostileKitsGiveValidFiles) {
       if (format.format == DrumMapFormat::kPitchList) EXPECT_EQ(names.notes, expected);
       EXPECT_EQ(names.title, c.title);
     }
+  }
+}
+
+// The validation finds what the document type forbids, in a document the
+// writer made: it proves something.
+TEST_F(NoteNameFormats, ValidationRefusesWhatTheDocumentTypeForbids) {
+  test::NamePad(0, "Kick");
+  exportState.formatIndex = static_cast<std::int32_t>(DrumMapFormat::kMidiNameDocument);
+  ASSERT_TRUE(WriteDrumMap());
+  const std::string written = test::ReadBytes(Target());
+  ASSERT_TRUE(ValidMidiNameDocument(written));
+  const struct {
+    const char* what;
+    std::string from, to;
+  } cases[] = {
+      {"no patch bank",
+       "<PatchBank Name=\"names\">\n        <PatchNameList Name=\"names\"/>\n      </PatchBank>", ""},
+      {"a bank without a patch name list", "<PatchNameList Name=\"names\"/>", ""},
+      {"a note without a number", "<Note Number=\"24\"", "<Note"},
+      {"an empty note name list", "<Note Number=\"24\" Name=\"[C0]Kick\"/>", ""},
+      {"no model", "<Model>names</Model>", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = written;
+    const std::size_t at = bytes.find(c.from);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, c.from.size(), c.to);
+    EXPECT_FALSE(ValidMidiNameDocument(bytes));
   }
 }
 
