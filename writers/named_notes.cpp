@@ -45,7 +45,7 @@ std::string NoteNameText(std::string_view utf8) {
 std::vector<NamedNote> NamedNotes() {
   std::vector<NamedNote> notes;
   for (int pad = 0; pad < kPadCount; ++pad) {
-    std::string name = NoteNameText(ExportTextToUtf8(exportState.padNames[pad]));
+    const std::string name = NoteNameText(ExportTextToUtf8(exportState.padNames[pad]));
     if (name.empty()) continue;
     const int note = pad + kFirstPadNote;
     std::string label;
