@@ -86,8 +86,8 @@ void DefineCommandLine(CLI::App& app, Options& options) {
       "midnam, a MIDI name document (.midnam); reaper, REAPER note names (.txt);\n"
       "pitchlist, a Studio One pitch list (.pitchlist). midnam, reaper and pitchlist\n"
       "list the named pads in note order and are written in UTF-8: a KIT that is\n"
-      "valid UTF-8 is taken as it is, any other as Windows-1252; NAME is read the\n"
-      "same way.\n"
+      "valid UTF-8 is taken as it is, any other as Windows-1252; so is NAME, on its\n"
+      "own.\n"
       "KIT is a text file with one pad name a line, pad 0 (note 24) first.\n"
       "Exit status: 0 written, 1 the kit could not be read or the file could not be\n"
       "written, 2 a usage error.");
@@ -244,7 +244,9 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
   if (!ReadKitFile(options.kit.c_str(), names, problem)) return Failure(err, options.kit, problem);
 
   ResetExportState();
-  const ScopedUtf8Conversion conversion(KitTextConversion(names));
+  // The name and the path come from this command line: valid UTF-8 is taken
+  // as UTF-8 whatever the kit is.
+  const ScopedUtf8Conversion conversion(KitTextConversion(names), &Utf8AsIs);
   for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, names[pad].c_str());
   CopyText(exportState.mapName, options.name.c_str());
   CopyText(exportState.filePath, options.output.c_str());
