@@ -78,6 +78,11 @@ std::size_t ValidPrefixLength(std::string_view text, bool& cutAtEnd) {
 
 }  // namespace
 
+std::size_t Utf8CharacterLength(std::string_view text, std::size_t i) {
+  bool incomplete = false;
+  return CharacterLength(text, i, incomplete);
+}
+
 bool IsValidUtf8(std::string_view text) {
   bool cutAtEnd = false;
   return ValidPrefixLength(text, cutAtEnd) == text.size();
@@ -111,3 +116,5 @@ ScopedUtf8Conversion::~ScopedUtf8Conversion() { installedConversion = previous_;
 std::string ExportTextToUtf8(std::string_view text) {
   return installedConversion != nullptr ? installedConversion(text) : Windows1252ToUtf8(text);
 }
+
+bool ExportTextIsUtf8() { return installedConversion == &Utf8AsIs; }
