@@ -13,6 +13,7 @@
 #include "cli/kit_file.h"
 #include "cli/output_file_name.h"
 #include "export/export_state.h"
+#include "platform/file_ops.h"
 #include "writers/atomic_file.h"
 #include "writers/drum_map_format.h"
 #include "writers/general_midi_percussion.h"
@@ -185,40 +186,7 @@ std::vector<std::string> ArgumentsForParser(const CLI::App& app, int argc, const
   return args;
 }
 
-// `text` with its control bytes shown as \xNN, so that a path cannot move the
-// cursor or change colours in the terminal that shows it: the C0 controls,
-// DEL, the C1 controls in UTF-8 (C2 80 to C2 9F) and the bytes 80 to 9F that
-// are no part of a UTF-8 character (a terminal reading 8-bit text takes
-// them for C1 controls). Other UTF-8 characters stay as they are.
-std::string Printable(const std::string& text) {
-  std::string shown;
-  const auto escape = [&shown](unsigned char byte) {
-    char escaped[5];
-    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-    shown += escaped;
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(text[i]);
-    const std::size_t length = Utf8CharacterLength(text, i);
-    if (byte < 0x20 || byte == 0x7F || (length == 0 && byte <= 0x9F)) {
-      escape(byte);
-    } else if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-      escape(byte);
-      escape(static_cast<unsigned char>(text[++i]));
-    } else if (length > 1) {
-      shown.append(text, i, length);
-      i += length - 1;
-    } else {
-      shown += text[i];
-    }
-  }
-  return shown;
-}
-
-int Failure(std::ostream& err, const std::string& path, const std::string& reason) {
-  err << "drummap-export: " << Printable(path + ": " + reason) << "\n";
-  return 1;
-}
+int Failure(std::ostream& err, const std::string& path, const std::string& reason);
 
 // Puts `text` on standard output: 0 when all of it got there, else 1 with
 // the reason on standard error (a full disk, a closed pipe or descriptor).
@@ -253,6 +221,41 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
   if (options.output.empty())
     options.output = DefaultOutputFileName(options.name, options.format->defaultExtension);
   return kGoOn;
+}
+
+// `text` with its control bytes shown as \xNN, so that a path cannot move the
+// cursor or change colours in the terminal that shows it: the C0 controls,
+// DEL, the C1 controls in UTF-8 (C2 80 to C2 9F) and the bytes 80 to 9F that
+// are no part of a UTF-8 character (a terminal reading 8-bit text takes
+// them for C1 controls). Other UTF-8 characters stay as they are.
+std::string Printable(const std::string& text) {
+  std::string shown;
+  const auto escape = [&shown](unsigned char byte) {
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    shown += escaped;
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    const std::size_t length = Utf8CharacterLength(text, i);
+    if (byte < 0x20 || byte == 0x7F || (length == 0 && byte <= 0x9F)) {
+      escape(byte);
+    } else if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      escape(byte);
+      escape(static_cast<unsigned char>(text[++i]));
+    } else if (length > 1) {
+      shown.append(text, i, length);
+      i += length - 1;
+    } else {
+      shown += text[i];
+    }
+  }
+  return shown;
+}
+
+int Failure(std::ostream& err, const std::string& path, const std::string& reason) {
+  err << "drummap-export: " << Printable(path + ": " + reason) << "\n";
+  return 1;
 }
 
 }  // namespace
