@@ -260,8 +260,9 @@ class EndlessFifo {
   std::thread writer_;
 };
 
-// An endless input ends the read quickly: at the byte limit, or at the start
-// of a 97th line, and never reads much more than that.
+// An endless input ends the read quickly: at the byte limit, or at the first
+// text after the 96th line (endless blank lines run to the byte limit), and
+// never reads much more than that.
 TEST(KitFile, EndlessInputIsRefusedAfterABoundedRead) {
   const struct {
     const char* what;

@@ -160,12 +160,16 @@ KitModel ModelKit(const std::string& text) {
     kit.refusal = "1 MiB";
     return kit;
   }
-  const std::string head = text.substr(0, 3);
+  const std::string body = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? text.substr(3) : text;
+  const std::string head = body.substr(0, 4);
+  if (head == std::string("\xFF\xFE\0\0", 4) || head == std::string("\0\0\xFE\xFF", 4)) {
+    kit.refusal = "UTF-32";
+    return kit;
+  }
   if (head.compare(0, 2, "\xFF\xFE") == 0 || head.compare(0, 2, "\xFE\xFF") == 0) {
     kit.refusal = "UTF-16";
     return kit;
   }
-  const std::string body = head == "\xEF\xBB\xBF" ? text.substr(3) : text;
   const bool crOnly = body.find('\n') == std::string::npos;
   // Byte by byte: a line is closed by its break; a final line without one
   // counts too.
@@ -188,6 +192,10 @@ KitModel ModelKit(const std::string& text) {
   if (!crOnly)
     for (std::string& l : kit.lines)
       if (!l.empty() && l.back() == '\r') l.pop_back();
+  // Lines of spaces and tabs after the 96th are no pads (their CRs too).
+  while (kit.lines.size() > static_cast<std::size_t>(kPadCount) &&
+         kit.lines.back().find_first_not_of(" \t\r") == std::string::npos)
+    kit.lines.pop_back();
   for (std::size_t k = 0; k < kit.lines.size(); ++k) {
     if (k == static_cast<std::size_t>(kPadCount)) {
       kit.refusal = "more than 96 lines";
