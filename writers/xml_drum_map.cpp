@@ -1,6 +1,7 @@
 #include "writers/xml_drum_map.h"
 
 #include <string>
+#include <string_view>
 
 #include "export/export_state.h"
 #include "writers/atomic_file.h"
@@ -69,12 +70,17 @@ class LineWriter {
 // The export state's text as it goes into the file: its bytes, or, when the
 // text is UTF-8 (a kit read as UTF-8), whole characters only (a name cut at
 // 254 bytes loses the character the cut split) and U+FFFE and U+FFFF, which
-// XML cannot hold, as spaces.
+// XML cannot hold, as spaces. A text that is not UTF-8 even so (a map name in
+// Windows-1252 beside a UTF-8 kit) keeps its bytes.
 void AppendText(std::string& line, const char* text) {
-  if (ExportTextIsUtf8())
-    AppendXmlEscapedUtf8(line, Utf8AsIs(text), " ");
-  else
-    AppendXmlEscaped(line, text);
+  if (ExportTextIsUtf8()) {
+    const std::string whole = Utf8AsIs(text);  // the text, or the text without its cut character
+    if (std::string_view(text).compare(0, whole.size(), whole) == 0) {
+      AppendXmlEscapedUtf8(line, whole, " ");
+      return;
+    }
+  }
+  AppendXmlEscaped(line, text);
 }
 
 void WriteNameLine(LineWriter& out, int note) {
