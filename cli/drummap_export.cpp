@@ -13,10 +13,12 @@
 #include "cli/kit_file.h"
 #include "cli/output_file_name.h"
 #include "export/export_state.h"
+#include "platform/file_ops.h"
 #include "writers/atomic_file.h"
 #include "writers/drum_map_format.h"
 #include "writers/general_midi_percussion.h"
 #include "writers/note_name.h"
+#include "writers/utf8_conversion.h"
 
 namespace {
 
@@ -184,6 +186,18 @@ std::vector<std::string> ArgumentsForParser(const CLI::App& app, int argc, const
   return args;
 }
 
+int Failure(std::ostream& err, const std::string& path, const std::string& reason);
+
+// Puts `text` on standard output: 0 when all of it got there, else 1 with
+// the reason on standard error (a full disk, a closed pipe or descriptor).
+int PutOnStandardOutput(std::ostream& out, std::ostream& err, const std::string& text) {
+  errno = 0;
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.flush();
+  if (out) return 0;
+  return Failure(err, "standard output", errno != 0 ? std::strerror(errno) : "write error");
+}
+
 // Returns kGoOn when the arguments ask for an export, else the exit code:
 // 0 after --help or --version (printed on `out`), 2 after a usage error.
 int ParseArguments(int argc, const char* const* argv, Options& options, std::ostream& out,
@@ -196,11 +210,9 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
     std::vector<std::string> args = ArgumentsForParser(app, argc, argv);
     app.parse(args);
   } catch (const CLI::CallForHelp&) {
-    out << app.help();
-    return 0;
+    return PutOnStandardOutput(out, err, app.help());
   } catch (const CLI::CallForVersion& version) {
-    out << version.what() << "\n";
-    return 0;
+    return PutOnStandardOutput(out, err, std::string(version.what()) + "\n");
   } catch (const CLI::Error& problem) {
     err << kProgram << ": " << problem.what() << "\n"
         << help->make_usage(&app, kProgram) << "Run '" << kProgram << " --help' for the options.\n";
@@ -212,17 +224,30 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
 }
 
 // `text` with its control bytes shown as \xNN, so that a path cannot move the
-// cursor or change colours in the terminal that shows the message.
+// cursor or change colours in the terminal that shows it: the C0 controls,
+// DEL, the C1 controls in UTF-8 (C2 80 to C2 9F) and the bytes 80 to 9F that
+// are no part of a UTF-8 character (a terminal reading 8-bit text takes
+// them for C1 controls). Other UTF-8 characters stay as they are.
 std::string Printable(const std::string& text) {
   std::string shown;
-  for (const char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      shown += escaped;
+  const auto escape = [&shown](unsigned char byte) {
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    shown += escaped;
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    const std::size_t length = Utf8CharacterLength(text, i);
+    if (byte < 0x20 || byte == 0x7F || (length == 0 && byte <= 0x9F)) {
+      escape(byte);
+    } else if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      escape(byte);
+      escape(static_cast<unsigned char>(text[++i]));
+    } else if (length > 1) {
+      shown.append(text, i, length);
+      i += length - 1;
     } else {
-      shown += c;
+      shown += text[i];
     }
   }
   return shown;
@@ -238,6 +263,10 @@ int Failure(std::ostream& err, const std::string& path, const std::string& reaso
 int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   Options options;
   if (const int code = ParseArguments(argc, argv, options, out, err); code != kGoOn) return code;
+
+  // Kits and REAPER note names are both .txt: never write over the kit.
+  if (options.output != "-" && IsSameFile(options.output.c_str(), options.kit.c_str()))
+    return Failure(err, options.output, "is the kit file " + options.kit + "; the kit is never overwritten");
 
   std::vector<std::string> names;
   std::string problem;
@@ -267,13 +296,6 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
     return Failure(err, toStandardOutput ? "standard output" : options.output,
                    reason.empty() ? "the drum map could not be written" : reason);
   }
-  if (toStandardOutput) {
-    errno = 0;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) return Failure(err, "standard output", errno != 0 ? std::strerror(errno) : "write error");
-    return 0;
-  }
-  out << options.output << "\n";
-  return 0;
+  if (toStandardOutput) return PutOnStandardOutput(out, err, bytes);
+  return PutOnStandardOutput(out, err, Printable(options.output) + "\n");
 }
