@@ -41,7 +41,7 @@
 
 #include "cli/kit_file.h"
 #include "export/export_state.h"
-#include "writers/atomic_file.h"
+#include "writers/write_seams.h"
 #include "writers/binary_drum_map.h"
 #include "writers/general_midi_percussion.h"
 #include "writers/midnam_document.h"
