@@ -43,12 +43,12 @@ AtomicFile::AtomicFile(const char* target) {
   ClearLastWriteFailure();
   capture_ = WriteCaptureBytes();
   if (capture_ != nullptr) return;
-  std::string why;
-  const bool replaceable = ResolveTarget(target, resolved_, why);
+  std::string reason;
+  const bool replaceable = ResolveTarget(target, resolved_, reason);
   target_ = resolved_.path;
   if (resolved_.throughLink && !target_.empty()) linkNote_ = "link to " + target_ + ": ";
   if (!replaceable) {
-    Fail(why);
+    Fail(reason);
     return;
   }
   RunFileStep(FileStep::kResolved);
@@ -61,7 +61,7 @@ AtomicFile::AtomicFile(const char* target) {
     // Announced once it is ours: a taken name belongs to someone else. No
     // interrupt comes between the create and the announcement.
     const InterruptsHeld held;
-    file_ = CreateNewFile(resolved_, candidate, nameTaken, why);
+    file_ = CreateNewFile(resolved_, candidate, nameTaken, reason);
     if (file_ != nullptr) {
       RunFileStep(FileStep::kCreated);
       tempPath_ = candidate;
@@ -69,7 +69,7 @@ AtomicFile::AtomicFile(const char* target) {
     }
   }
   if (file_ == nullptr) {
-    Fail("cannot create a file in its folder: " + why);
+    Fail("cannot create a file in its folder: " + reason);
     return;
   }
   // The writers hand over whole lines or whole files and flush after each:
@@ -79,10 +79,10 @@ AtomicFile::AtomicFile(const char* target) {
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-void AtomicFile::Fail(const std::string& why) {
+void AtomicFile::Fail(const std::string& reason) {
   if (failed_) return;
   failed_ = true;
-  SetLastWriteFailure(linkNote_ + why);
+  SetLastWriteFailure(linkNote_ + reason);
 }
 
 void AtomicFile::Write(const char* data, std::size_t size) {
@@ -105,14 +105,14 @@ bool AtomicFile::Commit() {
   if (capture_ != nullptr) return !failed_;
   if (file_ == nullptr) return false;
   Flush();
-  std::string why;
-  if (!failed_ && !SyncFile(file_, why)) Fail(why);
+  std::string reason;
+  if (!failed_ && !SyncFile(file_, reason)) Fail(reason);
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
   if (!closed) Fail(std::strerror(errno));
   if (!failed_) RunFileStep(FileStep::kBeforeReplace);
-  if (failed_ || !MoveFileOver(resolved_, tempPath_, why)) {
-    Fail(why);
+  if (failed_ || !MoveFileOver(resolved_, tempPath_, reason)) {
+    Fail(reason);
     Discard();
     return false;
   }

@@ -48,7 +48,7 @@ class AtomicFile {
   bool Commit();
 
  private:
-  void Fail(const std::string& why);
+  void Fail(const std::string& reason);
   void Discard();
 
   TargetFile resolved_;   // the final file, links followed, and its folder
