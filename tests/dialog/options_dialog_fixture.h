@@ -38,7 +38,7 @@ class OptionsDialogTest : public ::testing::Test {
           if (result == -1) ADD_FAILURE() << "DialogBoxParamA failed, error " << GetLastError();
         },
         [&] {
-          HWND dialog = WaitForWindow(kOptionsTitle);
+          HWND dialog = driver::WaitForWindow(driver::kOptionsTitle);
           ASSERT_NE(dialog, nullptr) << "the options dialog did not appear";
           script(dialog);
         });

@@ -12,12 +12,14 @@
 
 #include "options_dialog_fixture.h"
 #include "ui/resource.h"
-#include "writers/write_seams.h"
 #include "writers/binary_drum_map.h"
 #include "writers/drum_map_format.h"
+#include "writers/write_seams.h"
 
 namespace test {
 namespace {
+
+using namespace driver;
 
 const std::vector<std::string> kFormats = {"KorvatVQ/VL (XML Style)", "Korvat 5.x",
                                            "MIDI name document (.midnam)", "REAPER note names (.txt)",

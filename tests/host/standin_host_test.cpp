@@ -23,6 +23,8 @@
 namespace test {
 namespace {
 
+using namespace driver;
+
 constexpr char kWizardLine[] = "{D169D29F-53D1-4873-BD56-9082F52434D0}: Korvat DrumMap Export\n";
 constexpr char kRunLine[] = "run returned 0x00000000 after 96 pad requests\n";
 
