@@ -60,7 +60,17 @@ std::string FileStem(const std::string& path) {
 bool ReadInput(const std::string& path, const InputSettings& settings, InputMap& map, std::string& error) {
   map = InputMap();
   std::string bytes;
-  if (!ReadInputFile(path, kInputFileMaxBytes, bytes, error)) return false;
+  return ReadInputFile(path, kInputFileMaxBytes, bytes, error) && ReadInputBytes(bytes, settings, map, error);
+}
+
+bool ReadInputBytes(const std::string& bytes, const InputSettings& settings, InputMap& map,
+                    std::string& error) {
+  map = InputMap();
+  if (bytes.size() > kInputFileMaxBytes) {
+    error =
+        "larger than " + std::to_string(kInputFileMaxBytes / (1024 * 1024)) + " MiB, more than any drum map";
+    return false;
+  }
   map.format = settings.format;
   if (!settings.formatGiven && !DetectInputFormat(bytes, settings.read.octaveOfNote60, map.format, error)) {
     error = kTried + error;

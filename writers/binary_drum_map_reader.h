@@ -11,7 +11,9 @@
 // Whether the bytes begin like a binary drum map (its first block's tag).
 bool LooksLikeBinaryDrumMap(std::string_view bytes);
 
-// Trailing '-' are the filling and go, so a name that ends in '-' loses it.
-// A name that fills its field and was cut inside a UTF-8 character loses the
-// incomplete character, so UTF-8 names stay UTF-8.
+// Trailing '-' are the filling and go, with blanks among them, so a name
+// that ends in '-' loses it.
+// When the names are UTF-8 (binary_drum_map_reader.cpp says how that is
+// told), a name that fills its field and was cut inside a character loses
+// the incomplete character, so the names stay UTF-8.
 bool ReadBinaryDrumMap(std::string_view bytes, DrumMapInput& map, std::string& error);
