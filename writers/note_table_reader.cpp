@@ -50,6 +50,12 @@ bool ParseNote(const std::string& field, std::int32_t octaveOfNote60, int& note)
   return ParseNoteNumber(text, note) || ParseNoteName(text, octaveOfNote60, note);
 }
 
+bool StartsWithDigit(std::string_view line) {
+  line = TrimBlanks(line);
+  if (!line.empty() && line[0] == '"') line.remove_prefix(1);
+  return !line.empty() && line[0] >= '0' && line[0] <= '9';
+}
+
 enum class Row { kEmpty, kNote, kOther, kBadQuote };
 
 Row ParseRow(std::string_view line, char separator, std::int32_t octaveOfNote60, int& note,
@@ -77,7 +83,8 @@ bool LooksLikeNoteTable(std::string_view text, std::int32_t octaveOfNote60) {
     if (row == Row::kEmpty) continue;
     if (row == Row::kNote) {
       any = true;
-    } else if (!(first && row == Row::kOther && separator != '\0' && line.find(separator) != line.npos)) {
+    } else if (!(first && row == Row::kOther && !StartsWithDigit(line) &&
+                 line.find(separator) != line.npos)) {
       return false;
     }
     first = false;
@@ -98,7 +105,8 @@ bool ReadNoteTable(std::string_view text, std::int32_t octaveOfNote60, DrumMapIn
     std::string name;
     const Row row = ParseRow(line, separator, octaveOfNote60, note, name);
     if (row == Row::kEmpty) continue;
-    const bool header = first && row == Row::kOther;
+    // A header names its columns; a number there is a note out of range.
+    const bool header = first && row == Row::kOther && !StartsWithDigit(line);
     first = false;
     if (header) continue;
     if (line.find('\0') != std::string_view::npos) {
