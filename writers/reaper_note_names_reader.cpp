@@ -46,7 +46,10 @@ bool LooksLikeReaperNoteNames(std::string_view text, bool& firstIsComment) {
     std::string_view number, rest;
     const LineKind kind = Classify(line, number, rest);
     if (kind == LineKind::kEmpty) continue;
-    if (first) firstIsComment = kind == LineKind::kComment;
+    if (first && kind == LineKind::kComment) {
+      firstIsComment = true;
+      return true;
+    }
     first = false;
     if (kind == LineKind::kOther) return false;
     if (kind != LineKind::kNote) continue;
@@ -55,7 +58,7 @@ bool LooksLikeReaperNoteNames(std::string_view text, bool& firstIsComment) {
     seen[note] = true;
     anyNote = true;
   }
-  return anyNote || firstIsComment;
+  return anyNote;
 }
 
 bool ReadReaperNoteNames(std::string_view text, DrumMapInput& map, std::string& error) {

@@ -9,9 +9,10 @@
 
 #include "writers/drum_map_input.h"
 
-// True when every line that is not empty is a comment, a note line or a CC
-// line and at least one is a note line; `firstIsComment` tells whether the
-// first of those lines is a comment.
+// True when the first line that is not empty is a comment, or when every
+// line that is not empty is a comment, a note line or a CC line, no note
+// number comes twice and at least one is a note line. `firstIsComment`
+// tells which of the two it was.
 bool LooksLikeReaperNoteNames(std::string_view text, bool& firstIsComment);
 
 bool ReadReaperNoteNames(std::string_view text, DrumMapInput& map, std::string& error);
