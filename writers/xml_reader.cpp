@@ -325,6 +325,17 @@ bool ParseXml(std::string_view bytes, XmlText text, XmlElement& root, std::strin
       error = "XML line " + std::to_string(line) + ": a NUL byte (is it a text file?)";
       return false;
     }
+    // Characters XML does not allow: control characters other than TAB and
+    // line breaks, and in UTF-8 U+FFFE and U+FFFF.
+    if (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x20 && !IsSpace(bytes[i])) {
+      error = "XML line " + std::to_string(line) + ": a control character, which XML does not allow";
+      return false;
+    }
+    if (text == XmlText::kUtf8 && i + 2 < bytes.size() && bytes.compare(i, 2, "\xEF\xBF") == 0 &&
+        (bytes[i + 2] == '\xBE' || bytes[i + 2] == '\xBF')) {
+      error = "XML line " + std::to_string(line) + ": U+FFFE or U+FFFF, which XML does not allow";
+      return false;
+    }
     if (i == bytes.size() || bytes[i] == '\n') {
       if (text == XmlText::kUtf8 && !IsValidUtf8(bytes.substr(lineStart, i - lineStart))) {
         error = "XML line " + std::to_string(line) + ": not valid UTF-8";

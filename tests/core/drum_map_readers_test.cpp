@@ -68,6 +68,8 @@ TEST(XmlReader, RefusesWhatItDoesNotRead) {
       {"<a>\0</a>"s, "NUL byte"},
       {"\xFF\xFE<\0a\0/\0>\0"s, "UTF-16"},
       {"<a>\n\n<b>caf\xE9</b></a>", "XML line 3: not valid UTF-8"},
+      {"<a>\x01</a>", "control character"},
+      {"<a b=\"\xEF\xBF\xBE\"/>", "U+FFFE or U+FFFF"},
       {Nested(kXmlMaxDepth + 1), "nested deeper than 64"},
   };
   for (const auto& c : cases) {
