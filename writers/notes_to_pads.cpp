@@ -2,6 +2,7 @@
 
 #include "writers/input_text.h"
 #include "writers/note_name.h"
+#include "writers/utf8_conversion.h"
 
 namespace {
 
@@ -26,6 +27,13 @@ std::string OneLineName(const std::string& name) {
   std::string line = name;
   for (char& c : line)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  // U+FFFE and U+FFFF are no XML characters: the writers of the XML formats
+  // put U+FFFD in their place, and so does reading.
+  if (IsValidUtf8(line)) {
+    for (std::size_t i = 0; i + 2 < line.size(); ++i)
+      if (line.compare(i, 2, "\xEF\xBF") == 0 && (line[i + 2] == '\xBE' || line[i + 2] == '\xBF'))
+        line[i + 2] = '\xBD';
+  }
   return std::string(TrimBlanks(line));
 }
 

@@ -17,7 +17,8 @@ struct PadNames {
 };
 
 // Every name is made one line of text: control characters (TAB, line
-// breaks) become spaces, blanks at both ends go. With `keepPrefixes` false a
+// breaks) become spaces, blanks at both ends go, and in UTF-8 U+FFFE and
+// U+FFFF become U+FFFD, as the XML formats write them. With `keepPrefixes` false a
 // name that begins with its own note's name in the input's prefix style
 // ("[C0]" or "C0" for note 24, with `octaveOfNote60`) loses it; any other
 // prefix stays. A name that is empty after that leaves its pad empty.

@@ -153,6 +153,11 @@ TEST(DrumMapConversion, OptionsAndNames) {
     const std::string written = test::ReadBytes(out);
     EXPECT_EQ(written.substr(0, c.written.size()), c.written);
   }
+  // The help states the rule between a kit and REAPER note names.
+  const Result help = Export({"--help"});
+  EXPECT_NE(help.out.find("A kit whose every name begins with a different\nnumber 0-127 and a blank "
+                          "therefore reads as REAPER note names: give --from\nkit."),
+            std::string::npos);
   // A model the document does not hold.
   const Result r = Export({"--model", "Three", "-o", out, dir.File("doc.midnam")});
   EXPECT_EQ(r.status, 1);

@@ -349,9 +349,9 @@ TEST(NoteTableReader, ReadsRowsOfNoteAndName) {
 TEST(NotesToPads, WarnsAndRemovesOnlyTheNotesOwnName) {
   DrumMapInput input;
   input.prefix = NotePrefix::kBracketed;
-  input.notes = {{24, "[C0]Kick"}, {25, "[C0]Not mine"}, {26, "  [D0] Spaced\t"},
-                 {12, "Low"},      {127, "High"},        {24, "Second kick"},
-                 {27, "[D#0]"},    {28, "tab\there"},    {119, "[B7]Last"}};
+  input.notes = {{24, "[C0]Kick"},  {25, "[C0]Not mine"}, {26, "  [D0] Spaced\t"}, {12, "Low"},
+                 {127, "High"},     {24, "Second kick"},  {27, "[D#0]"},           {28, "tab\there"},
+                 {119, "[B7]Last"}, {29, "x\xEF\xBF\xBF"}};
   const PadNames pads = NotesToPads(input, 3, false);
   EXPECT_EQ(pads.names[0], "Kick");
   EXPECT_EQ(pads.names[1], "[C0]Not mine");
@@ -359,6 +359,7 @@ TEST(NotesToPads, WarnsAndRemovesOnlyTheNotesOwnName) {
   EXPECT_EQ(pads.names[3], "");
   EXPECT_EQ(pads.names[4], "tab here");
   EXPECT_EQ(pads.names[95], "Last");
+  EXPECT_EQ(pads.names[5], "x\xEF\xBF\xBD");  // U+FFFF as the XML formats write it
   EXPECT_EQ(pads.notesOutsidePads, 2);
   EXPECT_EQ(pads.warnings, (std::vector<std::string>{
                                "note 12 \"Low\" is outside the pads' notes 24-119 and is left out",
