@@ -146,12 +146,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (Text(twice.pads) != Text(once.pads))
     Fail("a second trip changed the names:", Difference(Text(once.pads), Text(twice.pads)));
   if (format != static_cast<std::int32_t>(DrumMapFormat::kBinary)) {
-    if (!kit && Text(once.pads) != Fit(Text(first.pads)))
-      Fail("a trip changed the names:", Difference(Fit(Text(first.pads)), Text(once.pads)));
+    // The XML drum map holds the bytes read; the note-name formats hold
+    // UTF-8, in which 8-bit names grow.
+    const bool utf8 = format != static_cast<std::int32_t>(DrumMapFormat::kXml);
+    const Pads expectedPads = utf8 ? Fit(Text(first.pads)) : Text(first.pads);
+    if (!kit && Text(once.pads) != expectedPads)
+      Fail("a trip changed the names:", Difference(expectedPads, Text(once.pads)));
     const std::string name = NameText(once);
     const bool untitled = format == static_cast<std::int32_t>(DrumMapFormat::kMidiNameDocument) &&
                           OneLineName(NameText(first)).empty();
-    const std::string expected = untitled ? "Untitled" : Fit(OneLineName(NameText(first)), kMapNameSize - 1);
+    const std::string nameRead = OneLineName(NameText(first));
+    const std::string expected = untitled ? "Untitled" : utf8 ? Fit(nameRead, kMapNameSize - 1) : nameRead;
     if (name != expected && !kit) Fail("the map's name changed:", name);
   }
   return 0;
