@@ -102,8 +102,9 @@ bool ReadInputBytes(const std::string& bytes, const InputSettings& settings, Inp
   if (!read) return false;
   PadNames pads = NotesToPads(input, settings.read.octaveOfNote60, settings.keepPrefixes);
   map.pads.reserve(kPadCount);
-  for (const std::string& name : pads.names) map.pads.push_back(Cut(name, kPadNameMaxLength));
-  map.mapName = Cut(OneLineName(input.mapName), kMapNameSize - 1);
+  // Cut, and without the blank a cut may leave at the end.
+  for (const std::string& name : pads.names) map.pads.push_back(OneLineName(Cut(name, kPadNameMaxLength)));
+  map.mapName = OneLineName(Cut(OneLineName(input.mapName), kMapNameSize - 1));
   map.warnings = std::move(pads.warnings);
   map.notesOutsidePads = pads.notesOutsidePads;
   return true;

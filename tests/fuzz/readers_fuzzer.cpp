@@ -81,7 +81,9 @@ Pads Text(const Pads& pads) {
 // The first pad whose names differ, for the report.
 std::string Difference(const Pads& a, const Pads& b) {
   for (std::size_t pad = 0; pad < a.size() && pad < b.size(); ++pad)
-    if (a[pad] != b[pad]) return "pad " + std::to_string(pad) + ": '" + a[pad] + "' and '" + b[pad] + "'";
+    if (a[pad] != b[pad])
+      return "pad " + std::to_string(pad) + ": '" + a[pad] + "' (" + std::to_string(a[pad].size()) + " bytes) and '" +
+             b[pad] + "' (" + std::to_string(b[pad].size()) + " bytes)";
   return "a different number of pads";
 }
 
