@@ -96,7 +96,7 @@ for (const auto& c : cases) {
   {
     const ScopedWriteFault fault(c.diskFullAfter);
     r = Export(
-        {"-o", fs::is_directory(target) ? fs::path(target).parent_path().string() + "/" : target, Kit()});
+        {"-o", fs::is_directory(target) ? (fs::path(target).parent_path() / "").string() : target, Kit()});
   }
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.out.empty());

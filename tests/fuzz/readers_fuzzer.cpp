@@ -82,20 +82,21 @@ Pads Text(const Pads& pads) {
 std::string Difference(const Pads& a, const Pads& b) {
   for (std::size_t pad = 0; pad < a.size() && pad < b.size(); ++pad)
     if (a[pad] != b[pad])
-      return "pad " + std::to_string(pad) + ": '" + a[pad] + "' (" + std::to_string(a[pad].size()) + " bytes) and '" +
-             b[pad] + "' (" + std::to_string(b[pad].size()) + " bytes)";
+      return "pad " + std::to_string(pad) + ": '" + a[pad] + "' (" + std::to_string(a[pad].size()) +
+             " bytes) and '" + b[pad] + "' (" + std::to_string(b[pad].size()) + " bytes)";
   return "a different number of pads";
 }
 
 std::string NameText(const Map& map) { return KitTextConversion(map.pads)(map.name); }
 
-// UTF-8 text cut to at most `limit` bytes before a character: 8-bit names
-// grow in UTF-8, and a pad holds 254 bytes, a map name 55.
+// UTF-8 text cut to at most `limit` bytes before a character, without a
+// blank the cut leaves at the end: 8-bit names grow in UTF-8, and a pad
+// holds 254 bytes, a map name 55.
 std::string Fit(const std::string& text, std::size_t limit) {
   if (text.size() <= limit) return text;
   std::size_t end = limit;
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  return text.substr(0, end);
+  return OneLineName(text.substr(0, end));
 }
 
 Pads Fit(Pads pads) {
