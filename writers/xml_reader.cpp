@@ -1,5 +1,6 @@
 #include "writers/xml_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -68,8 +69,15 @@ class Parser {
   char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
 
   void Advance(std::size_t n = 1) {
-    for (std::size_t i = 0; i < n && pos_ < text_.size(); ++i)
-      if (text_[pos_++] == '\n') ++line_;
+    n = std::min(n, text_.size() - pos_);
+    line_ += static_cast<int>(std::count(text_.begin() + pos_, text_.begin() + pos_ + n, '\n'));
+    pos_ += n;
+  }
+
+  // The length of the run from here that holds none of `stops`.
+  std::size_t RunWithout(const char* stops) const {
+    const std::size_t end = text_.find_first_of(stops, pos_);
+    return (end == std::string_view::npos ? text_.size() : end) - pos_;
   }
 
   bool Fail(const std::string& why) {
@@ -220,9 +228,15 @@ class Parser {
         continue;
       }
       if (c == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') Advance();
-      // Line breaks and TABs in a value read as spaces.
-      value += IsSpace(c) ? ' ' : c;
-      Advance();
+      if (IsSpace(c)) {
+        // Line breaks and TABs in a value read as spaces.
+        value += ' ';
+        Advance();
+        continue;
+      }
+      const std::size_t run = RunWithout(quote == '"' ? "\"<&\t\n\r" : "'<&\t\n\r");
+      value.append(text_.substr(pos_, run));
+      pos_ += run;  // no line break in the run
     }
   }
 
@@ -266,10 +280,14 @@ class Parser {
       const char c = Peek();
       if (c == '&') {
         if (!Reference(element.text)) return false;
-      } else if (c != '<') {
-        if (c == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') Advance();
-        element.text += c == '\r' ? '\n' : c;
+      } else if (c == '\r') {
+        if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') Advance();
+        element.text += '\n';
         Advance();
+      } else if (c != '<') {
+        const std::size_t run = RunWithout("<&\r");
+        element.text.append(text_.substr(pos_, run));
+        Advance(run);
       } else if (LooksAt("</")) {
         Advance(2);
         std::string name;
@@ -318,32 +336,33 @@ bool ParseXml(std::string_view bytes, XmlText text, XmlElement& root, std::strin
     return false;
   }
   if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  // Characters XML does not allow: NUL and the other control characters
+  // but TAB and line breaks, in UTF-8 also U+FFFE and U+FFFF; and text that
+  // is not UTF-8 where UTF-8 is wanted. Each is named with its line.
+  const bool utf8 = text == XmlText::kUtf8;
+  const bool validUtf8 = !utf8 || IsValidUtf8(bytes);
   int line = 1;
   std::size_t lineStart = 0;
-  for (std::size_t i = 0; i <= bytes.size(); ++i) {
-    if (i < bytes.size() && bytes[i] == '\0') {
-      error = "XML line " + std::to_string(line) + ": a NUL byte (is it a text file?)";
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == '\n') {
+      if (!validUtf8 && !IsValidUtf8(bytes.substr(lineStart, i - lineStart))) break;
+      ++line;
+      lineStart = i + 1;
+    } else if (c < 0x20 && c != '\t' && c != '\r') {
+      error =
+          "XML line " + std::to_string(line) +
+          (c == 0 ? ": a NUL byte (is it a text file?)" : ": a control character, which XML does not allow");
       return false;
-    }
-    // Characters XML does not allow: control characters other than TAB and
-    // line breaks, and in UTF-8 U+FFFE and U+FFFF.
-    if (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x20 && !IsSpace(bytes[i])) {
-      error = "XML line " + std::to_string(line) + ": a control character, which XML does not allow";
-      return false;
-    }
-    if (text == XmlText::kUtf8 && i + 2 < bytes.size() && bytes.compare(i, 2, "\xEF\xBF") == 0 &&
-        (bytes[i + 2] == '\xBE' || bytes[i + 2] == '\xBF')) {
+    } else if (c == 0xEF && utf8 && i + 2 < bytes.size() && bytes[i + 1] == '\xBF' &&
+               (bytes[i + 2] == '\xBE' || bytes[i + 2] == '\xBF')) {
       error = "XML line " + std::to_string(line) + ": U+FFFE or U+FFFF, which XML does not allow";
       return false;
     }
-    if (i == bytes.size() || bytes[i] == '\n') {
-      if (text == XmlText::kUtf8 && !IsValidUtf8(bytes.substr(lineStart, i - lineStart))) {
-        error = "XML line " + std::to_string(line) + ": not valid UTF-8";
-        return false;
-      }
-      ++line;
-      lineStart = i + 1;
-    }
+  }
+  if (!validUtf8) {
+    error = "XML line " + std::to_string(line) + ": not valid UTF-8";
+    return false;
   }
   return Parser(bytes).Document(root, error);
 }
