@@ -164,7 +164,7 @@ class Parser {
   bool Name(std::string& name) {
     if (AtEnd() || !IsNameStart(Peek())) return Fail("a name was expected");
     const std::size_t start = pos_;
-    while (!AtEnd() && IsNameChar(Peek())) Advance();
+    while (!AtEnd() && IsNameChar(Peek())) ++pos_;  // a name holds no line break
     name.assign(text_.substr(start, pos_ - start));
     return true;
   }
@@ -247,6 +247,7 @@ class Parser {
     element.line = line_;
     Advance();  // '<'
     if (!Name(element.name)) return false;
+    element.attributes.reserve(2);  // the drum map's elements have two
     for (;;) {
       const bool spaced = !AtEnd() && IsSpace(Peek());
       SkipSpace();
@@ -288,11 +289,17 @@ class Parser {
         const std::size_t run = RunWithout("<&\r");
         element.text.append(text_.substr(pos_, run));
         Advance(run);
+      } else if (pos_ + 1 < text_.size() && IsNameStart(text_[pos_ + 1])) {
+        element.children.emplace_back();
+        if (!Element(element.children.back(), depth + 1)) return false;
       } else if (LooksAt("</")) {
         Advance(2);
-        std::string name;
-        if (!Name(name)) return false;
-        if (name != element.name) return Fail("'</" + name + ">' closes '<" + element.name + ">'");
+        const std::size_t start = pos_;
+        while (!AtEnd() && IsNameChar(Peek())) ++pos_;  // a name holds no line break
+        const std::string_view name = text_.substr(start, pos_ - start);
+        if (name.empty()) return Fail("a name was expected");
+        if (name != element.name)
+          return Fail("'</" + std::string(name) + ">' closes '<" + element.name + ">'");
         SkipSpace();
         if (Peek() != '>') return Fail("an end tag is not closed");
         Advance();
@@ -310,8 +317,7 @@ class Parser {
       } else if (LooksAt("<!")) {
         return Fail("a declaration inside an element");
       } else {
-        element.children.emplace_back();
-        if (!Element(element.children.back(), depth + 1)) return false;
+        return Fail("a name was expected");
       }
     }
   }
