@@ -74,10 +74,14 @@ class Parser {
     pos_ += n;
   }
 
-  // The length of the run from here that holds none of `stops`.
+  // The length of the run from here that holds none of `stops` (a byte loop:
+  // find_first_of would call memchr for every byte).
   std::size_t RunWithout(const char* stops) const {
-    const std::size_t end = text_.find_first_of(stops, pos_);
-    return (end == std::string_view::npos ? text_.size() : end) - pos_;
+    bool stop[256] = {};
+    for (const char* c = stops; *c != '\0'; ++c) stop[static_cast<unsigned char>(*c)] = true;
+    std::size_t end = pos_;
+    while (end < text_.size() && !stop[static_cast<unsigned char>(text_[end])]) ++end;
+    return end - pos_;
   }
 
   bool Fail(const std::string& why) {
