@@ -127,10 +127,12 @@ cmp -s "$unix_folder/KorvatDrumMapExport.dll" "$installed_module" || fail "Setup
 registered | grep -qF "REG_SZ    $folder\KorvatDrumMapExport.dll" || fail "Setup did not register the module: $(registered)"
 "$WINE" reg query "$entry" 2>/dev/null | tr -d '\r' | grep -qE "DisplayVersion +REG_SZ +$version$" ||
   fail "no uninstall entry of version $version"
-# The uninstaller runs on from a copy of itself in the temporary folder.
-"$WINE" "$folder\Uninstall.exe" /S >/dev/null 2>&1 || fail "the uninstaller failed"
+[ -f "$unix_folder/Korvat DrumMap Export ReadMe.txt" ] || fail "Setup did not install its read-me"
+# Started this way (without _?=), the uninstaller runs on from a copy of
+# itself in the temporary folder.
+"$WINE" "$folder\Uninstall Korvat DrumMap Export.exe" /S >/dev/null 2>&1 || fail "the uninstaller failed"
 for _ in $(seq 200); do
-  "$WINE" reg query "$entry" >/dev/null 2>&1 || break
+  if ! "$WINE" reg query "$entry" >/dev/null 2>&1 && [ ! -e "$unix_folder" ]; then break; fi
   sleep 0.1
 done
 if "$WINE" reg query "$entry" >/dev/null 2>&1; then fail "the uninstaller left the uninstall entry"; fi

@@ -47,7 +47,7 @@ STDAPI DllRegisterServer() {
   // Only a successful CoInitialize (S_OK or S_FALSE) is balanced: after a
   // failure, CoUninitialize would undo the calling thread's own set-up.
   const HRESULT initialised = CoInitialize(nullptr);
-  char modulePath[kModulePathSize];
+  wchar_t modulePath[kModulePathSize];
   HRESULT result = ReadModulePath(ModuleInstance(), modulePath);
   if (SUCCEEDED(result))
     result = RegisterWizardClass(CLSID_DrumMapWizard, "VB Wizard", modulePath, L"Both", L"InprocServer32");

@@ -42,6 +42,14 @@ LSTATUS SetDefaultValue(HKEY key, const char* text) {
   return RegSetValueA(key, nullptr, REG_SZ, text, static_cast<DWORD>(lstrlenA(text)));
 }
 
+// The module's path, as the wide text it is: the ANSI call would store a
+// name outside the ANSI code page as another path ("?" or a look-alike).
+LSTATUS SetDefaultValue(HKEY key, const wchar_t* text) {
+  if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kSetValue, key, "")) return fault;
+  return RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                        static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t)));
+}
+
 LSTATUS SetStringValue(HKEY key, const char* name, const char* text) {
   if (const LSTATUS fault = InjectedRegistryFault(RegistryCall::kSetValue, key, name)) return fault;
   return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
@@ -63,8 +71,8 @@ void DeleteKey(HKEY parent, const char* name) {
 
 HRESULT ErrorResult(DWORD error) { return static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu)); }
 
-HRESULT ReadModulePath(HMODULE module, char (&path)[kModulePathSize]) {
-  const DWORD length = GetModuleFileNameA(module, path, kModulePathSize);
+HRESULT ReadModulePath(HMODULE module, wchar_t (&path)[kModulePathSize]) {
+  const DWORD length = GetModuleFileNameW(module, path, kModulePathSize);
   if (length == 0) {
     path[0] = '\0';
     return ErrorResult(GetLastError());
@@ -77,7 +85,7 @@ HRESULT ReadModulePath(HMODULE module, char (&path)[kModulePathSize]) {
   return S_OK;
 }
 
-HRESULT RegisterWizardClass(CLSID classId, const char* className, const char* modulePath,
+HRESULT RegisterWizardClass(CLSID classId, const char* className, const wchar_t* modulePath,
                             const wchar_t* threadingModel, const wchar_t* serverKeyName) {
   const ClassIdText classIdText(classId);
   char classKeyPath[kKeyPathSize];

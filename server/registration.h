@@ -7,17 +7,19 @@
 
 constexpr int kModulePathSize = 256;  // 255 characters and the terminator
 
-// Reads the full file name of `module`. A name that does not fit is refused
-// with the HRESULT of ERROR_INSUFFICIENT_BUFFER (and `path` left empty)
-// rather than registered cut short.
-HRESULT ReadModulePath(HMODULE module, char (&path)[kModulePathSize]);
+// Reads the full file name of `module`, as wide text: every folder name,
+// also one outside the ANSI code page, is read exactly. A name that does not
+// fit is refused with the HRESULT of ERROR_INSUFFICIENT_BUFFER (and `path`
+// left empty) rather than registered cut short.
+HRESULT ReadModulePath(HMODULE module, wchar_t (&path)[kModulePathSize]);
 
 // Writes, in this order: the class key's default value `className`; its
 // subkey `serverKeyName` with the default value `modulePath` and the value
 // "ThreadingModel" = `threadingModel`; the empty key under the host's wizard
-// list. Stops at the first failure and returns its error (see ErrorResult);
+// list. `modulePath` is written with the wide registry call, exactly as
+// given. Stops at the first failure and returns its error (see ErrorResult);
 // what was written before it stays. S_OK when all four are written.
-HRESULT RegisterWizardClass(CLSID classId, const char* className, const char* modulePath,
+HRESULT RegisterWizardClass(CLSID classId, const char* className, const wchar_t* modulePath,
                             const wchar_t* threadingModel, const wchar_t* serverKeyName);
 
 // Deletes both keys with everything beneath them. Keys that are missing or

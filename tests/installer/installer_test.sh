@@ -7,7 +7,9 @@
 # usage: installer_test.sh CONFIG CASE
 #   CONFIG: written by tests/installer/CMakeLists.txt (paths, versions)
 #   CASE:   template | install | folders | upgrade | in_use | in_use_retry |
-#           failed_registration | long_path | deleted_module
+#           failed_registration | long_path | deleted_module | same_folder |
+#           shared_folder | folder_names | bad_folder | failed_copy |
+#           created_folders | cancel
 # The variables in lower case that are not set here come from CONFIG.
 # shellcheck disable=SC2154
 set -euo pipefail
@@ -15,8 +17,8 @@ config=$1
 case=$2
 # shellcheck source=/dev/null
 . "$config"
-for name in source_dir work arch version newer_version setup newer_setup failing_setup shipped_module \
-  newer_module standin_host demo_driver drummap_export window_tool; do
+for name in source_dir work arch version newer_version setup newer_setup failing_setup wrong_path_setup \
+  shipped_module newer_module standin_host demo_driver drummap_export window_tool; do
   [ -n "${!name:-}" ] || { echo "FAIL: $config does not set $name"; exit 1; }
 done
 scripts=$source_dir/scripts
@@ -71,14 +73,18 @@ entry_key="$uninstall_root\\KorvatDrumMapExport"
 settings_key='HKLM\Software\Ostrevane\Vemba\Config'
 default_folder='C:\Program Files\Korvat DrumMap Export'
 options_title='Korvat(tm) Drum Map Export Options'
-files=$'KorvatDrumMapExport.dll\nReadMe.txt\nUninstall.exe'
+# Our files' names (CONFIG may name those of an older Setup, to run the cases
+# against it).
+readme=${readme_name:-Korvat DrumMap Export ReadMe.txt}
+uninstaller=${uninstaller_name:-Uninstall Korvat DrumMap Export.exe}
+files=$(printf '%s\n' KorvatDrumMapExport.dll "$readme" "$uninstaller" | LC_ALL=C sort)
 kit=$source_dir/examples/kits/acoustic.txt
 
 winpath() { echo "Z:${1//\//\\}"; }
-# A path on drive C: as the Unix side sees it.
+# A path on a drive of the prefix as the Unix side sees it.
 unixpath() {
-  local rest=${1#[Cc]:}
-  echo "$prefix/drive_c${rest//\\//}"
+  local drive=${1:0:1} rest=${1:2}
+  echo "$prefix/dosdevices/${drive,,}:${rest//\\//}"
 }
 tool() { "$WINE" "$window_tool" "$@"; }
 
@@ -121,27 +127,31 @@ install_quietly() {  # SETUP [/D=FOLDER]
   return $status
 }
 
-# The uninstaller copies itself into the temporary folder and runs from
-# there (so that it can delete itself); the program started ends at once.
-uninstaller_running() {
+# The copy of the uninstaller that deletes the uninstaller's own file and the
+# folders once it has ended: running from the temporary folder.
+cleanup_running() {
   local pid
-  for pid in $(pgrep -f '~nsu[^\\]*\.tmp\\Un\.exe' || true); do
+  for pid in $(pgrep -f "\\\\ns[^\\\\]*\\.tmp\\\\$uninstaller" || true); do
     if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then return 0; fi
   done
   return 1
 }
-# Runs the entry's QuietUninstallString, as Windows' tools do, and waits until
-# the uninstaller has ended.
-uninstall_quietly() {
-  local command start status=0
-  command=$(value "$entry_key" QuietUninstallString) || fail "no uninstall entry"
+# Runs the entry's QuietUninstallString, as Windows' tools do: it returns
+# once the uninstallation is done, with its exit status. The uninstaller's
+# own file goes a moment after it has ended (a program cannot delete its own
+# file while it runs): waited for here, up to 10 s.
+uninstall_quietly() {  # [EXPECTED-STATUS]
+  local command start status=0 finished
+  command=$(exact_value "$entry_key" QuietUninstallString) || fail "no uninstall entry"
   start=$(now)
   run "$command" || status=$?
-  [ $status -eq 0 ] || fail "$command: exit $status"
-  for _ in $(seq 20); do uninstaller_running && break; sleep 0.05; done
-  for _ in $(seq 600); do uninstaller_running || break; sleep 0.05; done
-  if uninstaller_running; then fail "the uninstaller did not end"; fi
-  echo "uninstall: $(($(now) - start)) ms"
+  [ $status -eq "${1:-0}" ] || fail "$command: exit $status, expected ${1:-0}"
+  finished=$(now)
+  if [ $status -eq 0 ]; then
+    for _ in $(seq 200); do cleanup_running || break; sleep 0.05; done
+    if cleanup_running; then fail "the uninstaller's copy that deletes its file did not end"; fi
+  fi
+  echo "uninstall: exit $status, $((finished - start)) ms, its file and folders gone after $(($(now) - finished)) ms"
 }
 
 # The installed files (with their contents) and the keys, for "nothing
@@ -165,12 +175,12 @@ snapshot() {
 expect_installed() {  # FOLDER VERSION MODULE
   local folder=$1 version=$2 module=$3 unix listed size
   unix=$(unixpath "$folder")
-  listed=$(cd "$unix" 2>/dev/null && ls) || fail "no folder $folder"
+  listed=$(cd "$unix" 2>/dev/null && LC_ALL=C ls) || fail "no folder $folder"
   [ "$listed" = "$files" ] || fail "$folder holds: $listed"
   cmp -s "$unix/KorvatDrumMapExport.dll" "$module" || fail "the installed module is not $module"
-  grep -q $'^Version '"$version"$'\r$' "$unix/ReadMe.txt" || fail "ReadMe.txt does not name version $version"
-  if [ "$(grep -c $'\r$' "$unix/ReadMe.txt")" -ne "$(wc -l <"$unix/ReadMe.txt")" ]; then
-    fail "ReadMe.txt does not end every line in CR LF"
+  grep -q $'^Version '"$version"$'\r$' "$unix/$readme" || fail "$readme does not name version $version"
+  if [ "$(grep -c $'\r$' "$unix/$readme")" -ne "$(wc -l <"$unix/$readme")" ]; then
+    fail "$readme does not end every line in CR LF"
   fi
 
   expect_value "$class_key" "" "VB Wizard"
@@ -179,12 +189,12 @@ expect_installed() {  # FOLDER VERSION MODULE
   query "$wizard_key" >/dev/null || fail "no key $wizard_key"
 
   [ "$(entries)" -eq 1 ] || fail "$(entries) uninstall entries name the wizard"
-  size=$(stat -c %s "$unix/KorvatDrumMapExport.dll" "$unix/ReadMe.txt" "$unix/Uninstall.exe" |
+  size=$(stat -c %s "$unix/KorvatDrumMapExport.dll" "$unix/$readme" "$unix/$uninstaller" |
     awk '{ sum += $1 } END { printf "0x%x", int((sum + 1023) / 1024) }')
   expect_value "$entry_key" DisplayName "Korvat DrumMap Export"
   expect_value "$entry_key" DisplayVersion "$version"
-  expect_value "$entry_key" UninstallString "\"$folder\\Uninstall.exe\""
-  expect_value "$entry_key" QuietUninstallString "\"$folder\\Uninstall.exe\" /S"
+  expect_value "$entry_key" UninstallString "\"$folder\\$uninstaller\""
+  expect_value "$entry_key" QuietUninstallString "\"$folder\\$uninstaller\" /S _?=$folder"
   expect_value "$entry_key" InstallLocation "$folder"
   expect_value "$entry_key" EstimatedSize "$size"
   expect_value "$entry_key" NoModify 0x1
@@ -199,6 +209,26 @@ expect_uninstalled() {  # FOLDER
   expect_no_key "$entry_key"
   [ "$(entries)" -eq 0 ] || fail "an uninstall entry still names the wizard"
   expect_settings
+}
+
+# One string value's data exactly (NAME, or "" for the default value): reg
+# export writes UTF-16, where reg query prints a character outside the
+# console's code page as "?".
+exact_value() {  # KEY NAME
+  local file=$dir/export.reg name=${2:+\"$2\"}
+  rm -f "$file"
+  "$WINE" reg export "$1" "$(winpath "$file")" /y >/dev/null 2>&1 || return 1
+  iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' | grep -F "${name:-@}=\"" | head -1 |
+    sed 's/^[^=]*="\(.*\)"$/\1/; s/\\"/"/g; s/\\\\/\\/g'
+}
+registered_path() { exact_value "$class_key\\InprocServer32" ""; }
+
+# The host finds the wizard and creates it.
+expect_listed() {
+  local listed
+  listed=$("$WINE" "$standin_host" --list "$(winpath "$kit")" 2>/dev/null | tr -d '\r') ||
+    fail "the host lists no wizard: $listed"
+  [ "$listed" = "$clsid: Korvat DrumMap Export" ] || fail "the host lists: $listed"
 }
 
 # Vemba's settings, as a machine with Vemba has them.
@@ -241,8 +271,8 @@ start_interactive() {  # TITLE SETUP [ARGS]
   local title=$1
   shift
   tool run "$(setup_command "$@")" >/dev/null 2>&1 &
-  setup=$!
-  background+=("$setup")
+  setup_pid=$!
+  background+=("$setup_pid")
   tool press "$title" 1 || fail "no welcome page"  # Next
   tool wait-text "$title" 1 "&Install" || fail "no folder page"
   tool press "$title" 1 || fail "cannot press Install"
@@ -250,7 +280,7 @@ start_interactive() {  # TITLE SETUP [ARGS]
 # Waits for the interactive Setup started last; its exit status in $status.
 wait_for_setup() {
   status=0
-  wait "$setup" || status=$?
+  wait "$setup_pid" || status=$?
 }
 
 # --- cases -----------------------------------------------------------------
@@ -301,7 +331,7 @@ case $case in
     install_quietly "$setup" || fail "Setup failed"
     install_quietly "$newer_setup" || fail "the newer Setup failed"
     expect_installed "$default_folder" "$newer_version" "$newer_module"
-    rm "$(unixpath "$default_folder")/ReadMe.txt"
+    rm "$(unixpath "$default_folder")/$readme"
     "$WINE" reg delete "$wizard_key" /f >/dev/null 2>&1
     install_quietly "$newer_setup" || fail "the newer Setup failed the second time"
     expect_installed "$default_folder" "$newer_version" "$newer_module"
@@ -312,8 +342,9 @@ case $case in
 
   in_use)
     # The host has the module loaded: a silent Setup or uninstaller answers
-    # its Retry/Cancel question with Cancel and changes nothing; the wizard
-    # still works, and once the host has closed Setup replaces it.
+    # its Retry/Cancel question with Cancel, changes nothing and says so with
+    # exit status 2; the wizard still works, and once the host has closed
+    # Setup replaces it.
     install_quietly "$setup" || fail "Setup failed"
     before=$(snapshot "$default_folder")
     start_host
@@ -321,7 +352,7 @@ case $case in
     install_quietly "$newer_setup" || status=$?
     [ $status -eq 2 ] || fail "Setup over a module in use: exit $status, expected 2 (cancelled)"
     [ "$(snapshot "$default_folder")" = "$before" ] || fail "Setup changed the installation: $(snapshot "$default_folder")"
-    uninstall_quietly
+    uninstall_quietly 2
     [ "$(snapshot "$default_folder")" = "$before" ] || fail "the uninstaller changed the installation"
     export_with_host
     install_quietly "$newer_setup" || fail "Setup failed after the host had closed"
@@ -406,6 +437,232 @@ case $case in
     rm "$(unixpath "$default_folder")/KorvatDrumMapExport.dll"
     uninstall_quietly
     expect_uninstalled "$default_folder"
+    ;;
+
+  same_folder)
+    # The installed copy's folder under other spellings is the same folder:
+    # an upgrade in place that keeps every file, the registration and the
+    # entry as they were written first. Then the reverse: installed under
+    # another spelling, upgraded under the plain one.
+    seed_settings
+    install_quietly "$setup" || fail "Setup failed"
+    short=$("$WINE" winepath -s "$default_folder" 2>/dev/null | tr -d '\r')
+    if [ -z "$short" ] || [ "$short" = "$default_folder" ]; then fail "no short name for $default_folder: $short"; fi
+    # Drive D: is drive C: again; C:\Linked is a link to the installed folder.
+    ln -s ../drive_c "$prefix/dosdevices/d:"
+    ln -s "Program Files/Korvat DrumMap Export" "$prefix/drive_c/Linked"
+    spellings=(
+      'C:\Program Files\.\Korvat DrumMap Export'
+      'C:\Program Files\\Korvat DrumMap Export'
+      'C:\Program Files\Korvat DrumMap Export\..\Korvat DrumMap Export'
+      "$short"
+      'C:\Program Files\Korvat DrumMap Export.'
+      "c:\\program files\\korvat drummap export\\"
+      'D:\Program Files\Korvat DrumMap Export'
+      'C:\Linked'
+    )
+    versions=("$newer_version" "$version")
+    setups=("$newer_setup" "$setup")
+    modules=("$newer_module" "$shipped_module")
+    # Newer and older Setup in turn: each run replaces the module.
+    for i in "${!spellings[@]}"; do
+      install_quietly "${setups[i % 2]}" "/D=${spellings[i]}" || fail "Setup /D=${spellings[i]} failed"
+      expect_installed "$default_folder" "${versions[i % 2]}" "${modules[i % 2]}"
+      expect_listed
+    done
+    for first in 'D:\Program Files\Korvat DrumMap Export' 'C:\Linked'; do
+      uninstall_quietly
+      expect_uninstalled "$default_folder"
+      # The link leads to the folder only while it exists: made here, it is
+      # not Setup's, and stays.
+      if [ "$first" = 'C:\Linked' ]; then mkdir -p "$(unixpath "$default_folder")"; fi
+      install_quietly "$setup" "/D=$first" || fail "Setup /D=$first failed"
+      install_quietly "$newer_setup" "/D=$default_folder" || fail "the newer Setup failed after /D=$first"
+      expect_installed "$first" "$newer_version" "$newer_module"
+      expect_listed
+    done
+    uninstall_quietly
+    listed=$(ls -A "$(unixpath "$default_folder")") || fail "the uninstaller removed a folder Setup had not made"
+    [ -z "$listed" ] || fail "$default_folder holds: $listed"
+    expect_no_key "$entry_key"
+    ;;
+
+  shared_folder)
+    # A folder that other programs share: their ReadMe.txt, Uninstall.exe
+    # and entry stay as they were, through installation and uninstallation.
+    # A file of our names that Setup did not install is never replaced, and
+    # our own files changed since stay at uninstallation.
+    plugins='C:\Plug-ins'
+    mkdir -p "$(unixpath "$plugins")"
+    echo "the other read-me" >"$(unixpath "$plugins")/ReadMe.txt"
+    cp "$window_tool" "$(unixpath "$plugins")/Uninstall.exe"
+    other_key="$uninstall_root\\OtherPlugIns"
+    set_value "$other_key" DisplayName REG_SZ "Other plug-ins"
+    set_value "$other_key" UninstallString REG_SZ "\"$plugins\\Uninstall.exe\""
+    others() { (cd "$(unixpath "$plugins")" && sha256sum ReadMe.txt Uninstall.exe) && query "$other_key"; }
+    before=$(others)
+    install_quietly "$setup" "/D=$plugins" || fail "Setup /D=$plugins failed"
+    [ "$(others)" = "$before" ] || fail "Setup changed the other program's files or entry"
+    uninstall_quietly
+    [ "$(others)" = "$before" ] || fail "the uninstaller changed the other program's files or entry"
+    listed=$(cd "$(unixpath "$plugins")" && LC_ALL=C ls)
+    [ "$listed" = $'ReadMe.txt\nUninstall.exe' ] || fail "$plugins holds: $listed"
+    expect_no_key "$entry_key"
+
+    # Our file names, not installed by Setup: refused, nothing changed.
+    for name in "$readme" "$uninstaller" KorvatDrumMapExport.dll; do
+      echo "not Setup's" >"$(unixpath "$plugins")/$name"
+      before=$(snapshot "$plugins")
+      status=0
+      install_quietly "$setup" "/D=$plugins" || status=$?
+      [ $status -eq 2 ] || fail "Setup over a $name of another: exit $status, expected 2"
+      [ "$(snapshot "$plugins")" = "$before" ] || fail "Setup changed $plugins: $(snapshot "$plugins")"
+      rm "$(unixpath "$plugins")/$name"
+    done
+
+    # Our files changed or replaced after installation stay.
+    install_quietly "$setup" "/D=$plugins" || fail "Setup /D=$plugins failed"
+    echo "my own notes" >>"$(unixpath "$plugins")/$readme"
+    rm "$(unixpath "$plugins")/KorvatDrumMapExport.dll"
+    cp "$newer_module" "$(unixpath "$plugins")/KorvatDrumMapExport.dll"
+    uninstall_quietly
+    listed=$(cd "$(unixpath "$plugins")" && LC_ALL=C ls)
+    [ "$listed" = "$(printf '%s\n' KorvatDrumMapExport.dll "$readme" ReadMe.txt Uninstall.exe | LC_ALL=C sort)" ] ||
+      fail "after uninstalling, $plugins holds: $listed"
+    expect_no_key "$entry_key"
+    expect_no_key "$class_key"
+    ;;
+
+  folder_names)
+    # Folder names outside the ANSI code page: the registration names the
+    # installed module exactly, the host loads it, the uninstaller removes
+    # it. A module that registers another path than its own is refused.
+    seed_settings
+    for folder in $'C:\\Program Files\\\u65e5\u672c\\Korvat' $'C:\\Muzyka\\Wtyczki \u0141\u00f3d\u017a'; do
+      install_quietly "$setup" "/D=$folder" || fail "Setup /D=$folder failed"
+      got=$(registered_path) || fail "no registration after /D=$folder"
+      [ "$got" = "$folder\\KorvatDrumMapExport.dll" ] || fail "registered: $got, expected $folder\\KorvatDrumMapExport.dll"
+      cmp -s "$(unixpath "$folder")/KorvatDrumMapExport.dll" "$shipped_module" || fail "no module in $folder"
+      expect_listed
+      uninstall_quietly
+      expect_uninstalled "$folder"
+    done
+    status=0
+    install_quietly "$wrong_path_setup" || status=$?
+    [ $status -eq 2 ] || fail "Setup whose module registers another path: exit $status, expected 2"
+    expect_uninstalled "$default_folder"
+    install_quietly "$setup" || fail "Setup failed"
+    before=$(snapshot "$default_folder")
+    status=0
+    install_quietly "$wrong_path_setup" || status=$?
+    [ $status -eq 2 ] || fail "the same over a copy: exit $status, expected 2"
+    [ "$(snapshot "$default_folder")" = "$before" ] || fail "the installation changed: $(snapshot "$default_folder")"
+    ;;
+
+  bad_folder)
+    # A folder that Setup cannot use is refused with exit status 2 and a
+    # message that names it, never replaced by the default folder.
+    seed_settings
+    echo "a file" >"$(unixpath 'C:\a-file.txt')"
+    [ ! -e "$prefix/dosdevices/q:" ] || fail "the prefix has a drive Q:"
+    for folder in 'Q:\Korvat' 'C:\a-file.txt' 'C:\a-file.txt\Korvat' 'Korvat\Drums' '\Korvat' "C:\\" 'C:' 'C:\.'; do
+      status=0
+      install_quietly "$setup" "/D=$folder" || status=$?
+      [ $status -eq 2 ] || fail "Setup /D=$folder: exit $status, expected 2"
+      expect_uninstalled "$default_folder"
+    done
+    [ "$(cat "$(unixpath 'C:\a-file.txt')")" = "a file" ] || fail "the file was changed"
+    title=$(setup_title "$version")
+    tool run "$(setup_command "$setup" '/D=C:\a-file.txt')" >/dev/null 2>&1 &
+    setup_pid=$!
+    background+=("$setup_pid")
+    text=$(tool message "$title" | tr -d '\r') || fail "no message about the folder"
+    grep -qxF 'C:\a-file.txt' <<<"$text" || fail "the message does not name the folder: $text"
+    grep -qF 'is a file' <<<"$text" || fail "the message does not say why: $text"
+    tool answer "$title" 1 || fail "cannot press OK"
+    wait_for_setup
+    [ $status -eq 2 ] || fail "Setup with a file for its folder: exit $status, expected 2"
+    ;;
+
+  failed_copy)
+    # A file of the installed copy held open by another program: the newer
+    # Setup cannot replace it, puts back the module, its registration and
+    # its entry as they were, and exits with 2, also silently; the message
+    # names the file.
+    seed_settings
+    install_quietly "$setup" || fail "Setup failed"
+    before=$(snapshot "$default_folder")
+    for name in "$readme" "$uninstaller"; do
+      "$WINE" "$window_tool" hold "$default_folder\\$name" >"$dir/hold.out" 2>&1 &
+      holder=$!
+      background+=("$holder")
+      for _ in $(seq 100); do grep -q held "$dir/hold.out" 2>/dev/null && break; sleep 0.05; done
+      grep -q held "$dir/hold.out" || fail "cannot hold $name: $(cat "$dir/hold.out")"
+      status=0
+      install_quietly "$newer_setup" || status=$?
+      [ $status -eq 2 ] || fail "Setup with $name held open: exit $status, expected 2"
+      [ "$(snapshot "$default_folder")" = "$before" ] || fail "the installation changed: $(snapshot "$default_folder")"
+      expect_listed
+      if [ "$name" = "$readme" ]; then
+        title=$(setup_title "$newer_version")
+        start_interactive "$title" "$newer_setup"
+        text=$(tool message "$title" | tr -d '\r') || fail "no message about the file held open"
+        grep -qxF "$default_folder\\$name" <<<"$text" || fail "the message does not name the file: $text"
+        tool answer "$title" 1 || fail "cannot press OK"
+        tool press "$title" 2 || fail "cannot close Setup"
+        wait_for_setup
+        [ $status -eq 2 ] || fail "Setup with $name held open: exit $status, expected 2"
+        [ "$(snapshot "$default_folder")" = "$before" ] || fail "the installation changed after the message"
+      fi
+      kill "$holder"
+      wait "$holder" 2>/dev/null || true
+    done
+    install_quietly "$newer_setup" || fail "Setup failed once the files were free"
+    expect_installed "$default_folder" "$newer_version" "$newer_module"
+    expect_settings
+    ;;
+
+  created_folders)
+    # The folders that Setup created go with the uninstallation and with a
+    # move to another folder; a folder that was there before stays, even
+    # empty.
+    seed_settings
+    mkdir -p "$(unixpath 'C:\Existing')"
+    install_quietly "$setup" '/D=C:\Existing\New\Korvat' || fail "Setup failed"
+    uninstall_quietly
+    listed=$(ls -A "$(unixpath 'C:\Existing')")
+    [ -z "$listed" ] || fail "C:\\Existing holds: $listed"
+    install_quietly "$setup" '/D=C:\First\Second\Korvat' || fail "Setup failed"
+    install_quietly "$newer_setup" '/D=C:\Existing\Korvat' || fail "the move failed"
+    expect_installed 'C:\Existing\Korvat' "$newer_version" "$newer_module"
+    [ ! -e "$(unixpath 'C:\First')" ] || fail "the move left $(find "$(unixpath 'C:\First')")"
+    uninstall_quietly
+    expect_uninstalled 'C:\Existing\Korvat'
+    [ -d "$(unixpath 'C:\Existing')" ] || fail "the uninstaller removed C:\\Existing"
+    ;;
+
+  cancel)
+    # Cancel on the first page: exit status 1, nothing installed.
+    seed_settings
+    title=$(setup_title "$version")
+    tool run "$(setup_command "$setup")" >/dev/null 2>&1 &
+    setup_pid=$!
+    background+=("$setup_pid")
+    tool press "$title" 2 || fail "no Cancel on the welcome page"
+    tool answer "$title" 6 || fail "no question whether to quit"  # IDYES
+    wait_for_setup
+    [ $status -eq 1 ] || fail "Setup cancelled: exit $status, expected 1"
+    expect_uninstalled "$default_folder"
+    # The same for the uninstaller, run in place so that its status is its own.
+    install_quietly "$setup" || fail "Setup failed"
+    before=$(snapshot "$default_folder")
+    tool run "\"$default_folder\\$uninstaller\" _?=$default_folder" >/dev/null 2>&1 &
+    setup_pid=$!
+    background+=("$setup_pid")
+    tool press "Korvat DrumMap Export $version Uninstall" 2 || fail "no Cancel on the uninstaller's first page"
+    wait_for_setup
+    [ $status -eq 1 ] || fail "the uninstaller cancelled: exit $status, expected 1"
+    [ "$(snapshot "$default_folder")" = "$before" ] || fail "the cancelled uninstaller changed the installation"
     ;;
 
   *)

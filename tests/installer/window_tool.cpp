@@ -14,12 +14,19 @@
 //   run COMMAND-LINE        runs a program with exactly this command line and
 //                           waits for it: Setup's /D= must be last and
 //                           unquoted, even with spaces; exits with its status
-//                           (126 when it cannot be started)
+//                           (126 when it cannot be started). The line is
+//                           taken as wide text: any folder name reaches Setup.
+//   hold PATH               opens the file without sharing it, as a program
+//                           that keeps it open does; prints "held" and holds
+//                           it until ended (1 when it cannot be opened)
 // A window is a visible top-level window whose title begins with TITLE (Setup
 // adds the page's name), other than a message box owned by another such
-// window (Setup's message boxes carry Setup's title).
+// window (Setup's message boxes carry Setup's title); a message box is one so
+// titled, owned or not.
 // Exit status: 0 done, 1 timed out (one line on standard error), 2 usage.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,8 +63,11 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
   auto* search = static_cast<Search*>(reinterpret_cast<void*>(param));
   if (!IsWindowVisible(window) || !Titled(window, search->title)) return TRUE;
   HWND owner = GetWindow(window, GW_OWNER);
-  const bool ownedMessageBox = owner != nullptr && IsMessageBox(window);
-  if (search->kind == Kind::kMessageBox ? !ownedMessageBox : ownedMessageBox && Titled(owner, search->title))
+  const bool messageBox = IsMessageBox(window);
+  // A message box without an owner is one that Setup shows before its
+  // window opens.
+  if (search->kind == Kind::kMessageBox ? !messageBox
+                                        : messageBox && owner != nullptr && Titled(owner, search->title))
     return TRUE;
   search->found = window;
   return FALSE;
@@ -91,19 +101,29 @@ int Usage() {
   std::fprintf(
       stderr,
       "usage: window-tool [--timeout SECONDS] wait|press|wait-text|set-text|message|answer|gone TITLE "
-      "[ID [TEXT]]\n       window-tool run COMMAND-LINE\n");
+      "[ID [TEXT]]\n       window-tool run COMMAND-LINE\n       window-tool hold PATH\n");
   return 2;
 }
 
 }  // namespace
 
-int Run(char* commandLine) {
-  STARTUPINFOA startup = {};
+// The argument `index` of this program's command line, as wide text (argv
+// holds it in the ANSI code page, which loses names outside it).
+std::wstring WideArgument(int index) {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::wstring argument = arguments != nullptr && index < count ? arguments[index] : L"";
+  LocalFree(arguments);
+  return argument;
+}
+
+int Run(std::wstring commandLine) {
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
-    std::fprintf(stderr, "window-tool: cannot run %s (error %lu)\n", commandLine, GetLastError());
+    std::fprintf(stderr, "window-tool: cannot run %ls (error %lu)\n", commandLine.c_str(), GetLastError());
     return 126;
   }
   WaitForSingleObject(process.hProcess, INFINITE);
@@ -112,6 +132,17 @@ int Run(char* commandLine) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return static_cast<int>(status);
+}
+
+int Hold(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return Fail("cannot open the file (error " + std::to_string(GetLastError()) + ")");
+  std::printf("held\n");
+  std::fflush(stdout);
+  Sleep(INFINITE);
+  CloseHandle(file);
+  return 0;
 }
 
 int main(int argc, char** argv) {
@@ -124,7 +155,8 @@ int main(int argc, char** argv) {
   }
   if (argc - arg < 2) return Usage();
   const std::string command = argv[arg];
-  if (command == "run" && argc - arg == 2) return Run(argv[arg + 1]);
+  if (command == "run" && argc - arg == 2) return Run(WideArgument(arg + 1));
+  if (command == "hold" && argc - arg == 2) return Hold(WideArgument(arg + 1));
   const char* title = argv[arg + 1];
   const int extra = argc - arg - 2;
   const int id = extra >= 1 ? std::atoi(argv[arg + 2]) : 0;

@@ -151,4 +151,39 @@ TEST_F(RegistrationTest, AModulePathLongerThan255CharactersIsRefused) {
   }
 }
 
+// The registered path is the module's own, character for character, also
+// for folder names outside the ANSI code page: the ANSI calls would write
+// "??" for the first row and the look-alike "Lodz" folder for the second,
+// another folder whose owner would get a module loaded by the host.
+TEST_F(RegistrationTest, TheModulePathIsRegisteredExactlyForAnyFolderName) {
+  const test::TempDir temp;
+  const std::wstring dllName = fs::path(test::ServerDllPath()).filename().wstring();
+  const wchar_t* const folders[] = {L"\u65E5\u672C\\Korvat", L"Wtyczki \u0141\u00F3d\u017A",
+                                    L"Caf\u00E9 (x86)"};
+  for (const wchar_t* name : folders) {
+    const fs::path folder = temp.path() / name;
+    SCOPED_TRACE(folder.u8string());
+    fs::create_directories(folder);
+    const fs::path path = folder / dllName;
+    fs::copy_file(test::ServerDllPath(), path);
+
+    test::ServerExports copy;
+    ASSERT_TRUE(test::LoadServer(path.wstring(), copy));
+    wchar_t loaded[512];
+    ASSERT_GT(GetModuleFileNameW(copy.module, loaded, 512), 0u);
+    EXPECT_EQ(copy.registerServer(), S_OK);
+    wchar_t registered[512] = L"";
+    DWORD size = sizeof registered;
+    const std::wstring serverKey = fs::path(kClassKey + "\\InprocServer32").wstring();
+    EXPECT_EQ(RegGetValueW(scratch.classes(), serverKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, registered,
+                           &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(registered), std::wstring(loaded));
+    EXPECT_EQ(fs::path(registered), path);
+    FreeLibrary(copy.module);
+    RegDeleteTreeA(scratch.classes(), nullptr);
+    RegDeleteTreeA(scratch.machine(), nullptr);
+  }
+}
+
 }  // namespace

@@ -20,6 +20,7 @@ using Lines = std::vector<std::string>;
 const std::string kClassKey = "CLSID\\" + test::ClassIdText(CLSID_DrumMapWizard);
 const std::string kWizardKey = "Software\\Ostrevane\\VbWizards\\" + test::ClassIdText(CLSID_DrumMapWizard);
 constexpr char kModulePath[] = "C:\\Program Files\\Wizards\\module.dll";
+constexpr wchar_t kWideModulePath[] = L"C:\\Program Files\\Wizards\\module.dll";
 
 // The entries that registration writes, in its order, as snapshot lines of
 // the two roots.
@@ -82,7 +83,7 @@ class RegistryFaultTest : public ::testing::Test {
     armed = true;
   }
   static HRESULT Register() {
-    return RegisterWizardClass(CLSID_DrumMapWizard, "VB Wizard", kModulePath, L"Both", L"InprocServer32");
+    return RegisterWizardClass(CLSID_DrumMapWizard, "VB Wizard", kWideModulePath, L"Both", L"InprocServer32");
   }
   void Clear() {
     armed = false;

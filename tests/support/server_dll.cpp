@@ -9,9 +9,10 @@ std::string ServerDllPath() {
   return path;
 }
 
-::testing::AssertionResult LoadServer(const std::string& path, ServerExports& exports) {
-  exports = ServerExports{};
-  exports.module = LoadLibraryA(path.c_str());
+namespace {
+
+// Finds the exports of the module just loaded into `exports.module`.
+::testing::AssertionResult FindExports(const std::string& path, ServerExports& exports) {
   if (exports.module == nullptr)
     return ::testing::AssertionFailure() << "cannot load " << path << " (error " << GetLastError() << ")";
   const auto find = [&](const char* name) { return GetProcAddress(exports.module, name); };
@@ -23,6 +24,20 @@ std::string ServerDllPath() {
       exports.registerServer == nullptr || exports.unregisterServer == nullptr || find("DllMain") == nullptr)
     return ::testing::AssertionFailure() << path << " lacks one of the five exports";
   return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+::testing::AssertionResult LoadServer(const std::string& path, ServerExports& exports) {
+  exports = ServerExports{};
+  exports.module = LoadLibraryA(path.c_str());
+  return FindExports(path, exports);
+}
+
+::testing::AssertionResult LoadServer(const std::wstring& path, ServerExports& exports) {
+  exports = ServerExports{};
+  exports.module = LoadLibraryW(path.c_str());
+  return FindExports("the module in a folder of wide characters", exports);
 }
 
 const ServerExports& Server() {

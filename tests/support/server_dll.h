@@ -28,6 +28,8 @@ std::string ServerDllPath();
 // Loads the module at `path` and finds its exports; fails when the module or
 // any export is missing.
 ::testing::AssertionResult LoadServer(const std::string& path, ServerExports& exports);
+// The same for a path of any characters (LoadLibraryW).
+::testing::AssertionResult LoadServer(const std::wstring& path, ServerExports& exports);
 
 // The built module, loaded once for the whole test program; all null when it
 // could not be loaded.
