@@ -112,8 +112,8 @@ void DefineCommandLine(CLI::App& app, Options& options) {
       "midnam, a MIDI name document (.midnam); reaper, REAPER note names (.txt);\n"
       "pitchlist, a Studio One pitch list (.pitchlist). midnam, reaper and pitchlist\n"
       "list the named pads in note order and are written in UTF-8: an input whose\n"
-      "names are valid UTF-8 is taken as it is, any other as Windows-1252; NAME is\n"
-      "read the same way.\n"
+      "names are valid UTF-8 is taken as it is, any other as Windows-1252; so is\n"
+      "the map's name, on its own.\n"
       "Inputs: a kit is a text file with one pad name a line, pad 0 (note 24) first.\n"
       "drummap-export also reads every format above and csv, a CSV or TSV table of\n"
       "note and name (a note 0-127 or a name such as C1 or D#2 in the convention of\n"
@@ -362,7 +362,9 @@ bool WriteOne(const std::string& path, std::ostream& out, std::ostream& err) {
 bool WriteInput(const std::vector<std::string>& pads, const std::string& name, const Options& options,
                 OutputTargets& targets, std::ostream& out, std::ostream& err) {
   ResetExportState();
-  const ScopedUtf8Conversion conversion(KitTextConversion(pads));
+  // The map's name and the path come from this command line or from a name
+  // field of their own: valid UTF-8 is taken as UTF-8 whatever the pads are.
+  const ScopedUtf8Conversion conversion(KitTextConversion(pads), &Utf8AsIs);
   for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, pads[static_cast<std::size_t>(pad)].c_str());
   CopyText(exportState.mapName, name.c_str());
   exportState.addNoteNames = options.noteNames ? 1 : 0;

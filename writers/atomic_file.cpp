@@ -96,6 +96,8 @@ ScopedWriteCapture::ScopedWriteCapture(std::string& bytes) : previous_(writeCapt
 
 ScopedWriteCapture::~ScopedWriteCapture() { writeCapture = previous_; }
 
+bool WritesAreCaptured() { return writeCapture != nullptr; }
+
 ScopedWriteFault::ScopedWriteFault(long long bytes, std::function<void()> atFault)
     : previousBytes_(writeFaultBudget), previousAtFault_(std::move(writeFaultAction)) {
   writeFaultBudget = bytes;

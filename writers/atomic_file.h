@@ -78,6 +78,10 @@ class ScopedWriteCapture {
   std::string* previous_;
 };
 
+// Whether a ScopedWriteCapture is in force: what is written then goes to no
+// file.
+bool WritesAreCaptured();
+
 // Test seam: while the guard lives, writes fail as on a full disk (ENOSPC)
 // once `bytes` more bytes have been written; `atFault`, if given, runs first,
 // while the temporary file is there. The fault before it comes back when the

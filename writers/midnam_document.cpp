@@ -21,11 +21,11 @@ constexpr char kHead[] =
 
 constexpr int kChannels = 16;
 
-// Ardour needs a Model with text in it, and the lists are found by name.
+// Ardour keys devices by their Model across every document it loads, and the
+// lists are found by name: one title, never empty, names all of them.
 std::string DocumentName() {
-  const std::string name = MapNameUtf8();
   std::string escaped;
-  AppendXmlEscapedUtf8(escaped, name.empty() ? "Untitled" : name);
+  AppendXmlEscapedUtf8(escaped, NoteNamesTitle());
   return escaped;
 }
 
@@ -50,11 +50,12 @@ bool WriteMidiNameDocument() {
   out += "      </AvailableForChannels>\n";
   // A note name list holds at least one note: an empty kit has none to use.
   if (!notes.empty()) out += "      <UsesNoteNameList Name=\"" + name + "\"/>\n";
-  // Ardour ignores a document whose patch bank holds no patch name list.
+  // The document type requires a patch bank in the name set, and the bank a
+  // patch name list (Ardour only logs a bank without one). The list stays
+  // empty: a patch without a bank select would be filed by Ardour under a
+  // bank of its own and select that bank when picked.
   out += "      <PatchBank Name=\"" + name + "\">\n";
-  out += "        <PatchNameList Name=\"" + name + "\">\n";
-  out += "          <Patch Number=\"1\" Name=\"" + name + "\" ProgramChange=\"0\"/>\n";
-  out += "        </PatchNameList>\n";
+  out += "        <PatchNameList Name=\"" + name + "\"/>\n";
   out += "      </PatchBank>\n";
   out += "    </ChannelNameSet>\n";
   if (!notes.empty()) {

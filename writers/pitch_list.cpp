@@ -9,7 +9,7 @@
 
 bool WritePitchList() {
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Music.PitchNameList title=\"";
-  AppendXmlEscapedUtf8(out, MapNameUtf8());
+  AppendXmlEscapedUtf8(out, NoteNamesTitle());
   out += "\">\n";
   for (const NamedNote& note : NamedNotes()) {
     out += "  <Music.PitchName pitch=\"" + std::to_string(note.note) + "\" name=\"";

@@ -18,7 +18,7 @@ void AppendOnOneLine(std::string& out, const std::string& text) {
 
 bool WriteReaperNoteNames() {
   std::string out = "# ";
-  AppendOnOneLine(out, MapNameUtf8());
+  AppendOnOneLine(out, NoteNamesTitle());
   out += '\n';
   for (const NamedNote& note : NamedNotes()) {
     out += std::to_string(note.note);

@@ -6,7 +6,8 @@
 
 namespace {
 
-Utf8Conversion installedConversion = nullptr;
+Utf8Conversion padNameConversion = nullptr;
+Utf8Conversion userTextConversion = nullptr;
 
 // Windows-1252's characters for 0x80-0x9F.
 constexpr std::uint16_t kWindows1252High[32] = {
@@ -102,12 +103,21 @@ std::string Utf8AsIs(std::string_view text) {
   return Windows1252ToUtf8(text);
 }
 
-ScopedUtf8Conversion::ScopedUtf8Conversion(Utf8Conversion conversion) : previous_(installedConversion) {
-  installedConversion = conversion;
+ScopedUtf8Conversion::ScopedUtf8Conversion(Utf8Conversion padNames, Utf8Conversion userText)
+    : previousPadNames_(padNameConversion), previousUserText_(userTextConversion) {
+  padNameConversion = padNames;
+  userTextConversion = userText != nullptr ? userText : padNames;
 }
 
-ScopedUtf8Conversion::~ScopedUtf8Conversion() { installedConversion = previous_; }
+ScopedUtf8Conversion::~ScopedUtf8Conversion() {
+  padNameConversion = previousPadNames_;
+  userTextConversion = previousUserText_;
+}
 
 std::string ExportTextToUtf8(std::string_view text) {
-  return installedConversion != nullptr ? installedConversion(text) : Windows1252ToUtf8(text);
+  return padNameConversion != nullptr ? padNameConversion(text) : Windows1252ToUtf8(text);
+}
+
+std::string UserTextToUtf8(std::string_view text) {
+  return userTextConversion != nullptr ? userTextConversion(text) : Windows1252ToUtf8(text);
 }

@@ -1,9 +1,11 @@
-// The export state holds 8-bit text (pad names and the map name); the MIDI
-// name document, the REAPER note names and the pitch list hold UTF-8. How the
-// 8-bit text is to be read depends on where it came from: the wizard gets it
-// in the system's ANSI code page, drummap-export from a kit file that is
-// either UTF-8 or Windows-1252. Whoever fills the export state installs the
-// matching conversion for the export; the writers only call ExportTextToUtf8.
+// The export state holds 8-bit text (pad names, the map name and the file
+// path); the MIDI name document, the REAPER note names and the pitch list
+// hold UTF-8. How the 8-bit text is to be read depends on where it came from:
+// the wizard gets all of it in the system's ANSI code page; drummap-export
+// reads the pad names from a kit file that is either UTF-8 or Windows-1252,
+// and the map name and the path from its own command line. Whoever fills the
+// export state installs the matching conversions for the export; the writers
+// only call ExportTextToUtf8 and UserTextToUtf8.
 #pragma once
 
 #include <string>
@@ -28,19 +30,25 @@ std::string Windows1252ToUtf8(std::string_view text);
 // valid.
 std::string Utf8AsIs(std::string_view text);
 
-// Installs a conversion while the guard lives; the one before it comes back
-// when the guard ends.
+// Installs conversions while the guard lives: `padNames` for the pad names,
+// `userText` for the map name and the file path (null: the same as
+// `padNames`). The ones before come back when the guard ends.
 class ScopedUtf8Conversion {
  public:
-  explicit ScopedUtf8Conversion(Utf8Conversion conversion);
+  explicit ScopedUtf8Conversion(Utf8Conversion padNames, Utf8Conversion userText = nullptr);
   ~ScopedUtf8Conversion();
   ScopedUtf8Conversion(const ScopedUtf8Conversion&) = delete;
   ScopedUtf8Conversion& operator=(const ScopedUtf8Conversion&) = delete;
 
  private:
-  Utf8Conversion previous_;
+  Utf8Conversion previousPadNames_;
+  Utf8Conversion previousUserText_;
 };
 
-// The export state's text in UTF-8, through the installed conversion
-// (Windows-1252, the drum sampler's usual code page, while none is).
+// A pad name in UTF-8, through the installed conversion (Windows-1252, the
+// drum sampler's usual code page, while none is).
 std::string ExportTextToUtf8(std::string_view text);
+
+// The map name or the file path in UTF-8, through the conversion installed
+// for them (Windows-1252 while none is).
+std::string UserTextToUtf8(std::string_view text);

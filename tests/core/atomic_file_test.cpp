@@ -32,14 +32,17 @@ class WriterFailure : public ::testing::TestWithParam<Writer> {
   void SetUp() override { test::ResetForExport(Target()); }
   std::string Target() const { return dir_.File("map.drm"); }
 
-  // The size of the whole file, written elsewhere; the files of the
+  // The size of the whole file, written elsewhere under the same name (the
+  // note-name formats' title can be the file's name); the files of the
   // note-name formats are small for the empty kit.
   long long FileSize() {
-    const std::string probe = dir_.File("size probe");
+    const std::string folder = dir_.File("size probe");
+    fs::create_directory(folder);
+    const std::string probe = (fs::path(folder) / "map.drm").string();
     CopyText(exportState.filePath, probe.c_str());
     EXPECT_TRUE(GetParam().write());
     const long long size = static_cast<long long>(test::ReadBytes(probe).size());
-    fs::remove(probe);
+    fs::remove_all(folder);
     CopyText(exportState.filePath, Target().c_str());
     return size;
   }

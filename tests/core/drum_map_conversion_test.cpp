@@ -40,7 +40,10 @@ TEST(DrumMapConversion, EveryFormatConvertsIntoEveryOther) {
   for (const char* source : sources) {
     for (const auto& target : targets) {
       SCOPED_TRACE(std::string(source) + " -> " + target.format);
-      const std::string output = dir.File("out");
+      // Under the map's name, as the wizard saves it: the note-name files'
+      // titles are then the map's name.
+      const std::string golden = target.golden;
+      const std::string output = dir.File("Untitled" + golden.substr(golden.rfind('.')));
       const Result r = Export(
           {"--format", target.format, "-o", output, test::SourcePath("tests/golden/" + std::string(source))});
       ASSERT_EQ(r.status, 0) << r.err;
@@ -134,9 +137,10 @@ TEST(DrumMapConversion, OptionsAndNames) {
     std::string written;
   } cases[] = {
       // A kit whose names begin with numbers reads as REAPER note names
-      // unless --from says otherwise; a kit is Untitled.
+      // unless --from says otherwise; a kit is Untitled, which the note-name
+      // formats title after the file they are saved in.
       {{}, "numbered.txt", "# numbered\n"},
-      {{"--from", "kit"}, "numbered.txt", "# Untitled\n24\t[C0]1 Kick\n25\t[C#0]2 Snare\n"},
+      {{"--from", "kit"}, "numbered.txt", "# out\n24\t[C0]1 Kick\n25\t[C#0]2 Snare\n"},
       {{"--from", "kit", "--name", "Mine"}, "numbered.txt", "# Mine\n24\t[C0]1 Kick\n25\t[C#0]2 Snare\n"},
       // The binary map names no map: the file's name does.
       {{"--no-note-names"}, "map.drm", "# map\n24\tKick Deep\n"},

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -42,7 +43,9 @@ class InFolder {
 };
 
 // The expected files were made once and checked against the format rules;
-// the native and the Windows build must both give exactly these bytes.
+// the native and the Windows build must both give exactly these bytes. Each
+// is written under the name the wizard's save dialog proposes (the map name),
+// so the note-name files' titles are the wizard's too.
 TEST(DrumMapExport, ExampleKitsGiveTheKnownBytes) {
   const struct {
     const char* kit;
@@ -65,7 +68,10 @@ TEST(DrumMapExport, ExampleKitsGiveTheKnownBytes) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
     std::vector<std::string> args = c.options;
-    const std::string output = dir.File(c.expected);
+    const auto name = std::find(c.options.begin(), c.options.end(), "--name");
+    const std::string expected = c.expected;
+    const std::string output =
+        dir.File((name != c.options.end() ? name[1] : "Untitled") + expected.substr(expected.rfind('.')));
     args.insert(args.end(), {"-o", output, test::SourcePath(std::string("examples/kits/") + c.kit + ".txt")});
     const Result r = Export(args);
     ASSERT_EQ(r.status, 0) << r.err;
@@ -105,7 +111,7 @@ TEST(DrumMapExport, DefaultOutputIsTheNameWithTheFormatsExtension) {
 
 // The note-name formats are UTF-8. A kit that is valid UTF-8 is taken as it
 // is; one name that is not makes the whole kit Windows-1252. The map name is
-// read like the kit, and as Windows-1252 whenever it is not valid UTF-8.
+// decided on its own: UTF-8 when it is valid UTF-8, else Windows-1252.
 TEST(DrumMapExport, KitsAreReadAsUtf8OrWindows1252) {
   const struct {
     const char* what;
@@ -122,6 +128,8 @@ TEST(DrumMapExport, KitsAreReadAsUtf8OrWindows1252) {
        "# Kit\n24\tCaf\xc3\x83\xc2\xa9\n25\tCaf\xc3\xa9\n"},
       {"Windows-1252 name with a UTF-8 kit", "Caf\xc3\xa9\n", "Kit \xe9",
        "# Kit \xc3\xa9\n24\tCaf\xc3\xa9\n"},
+      {"UTF-8 name with a Windows-1252 kit", "Caf\xe9\n", "Caf\xc3\xa9 Kit",
+       "# Caf\xc3\xa9 Kit\n24\tCaf\xc3\xa9\n"},
   };
   test::TempDir dir;
   for (const auto& c : cases) {

@@ -1,20 +1,27 @@
 // The three note-name formats (MIDI name document, REAPER note names, Studio
-// One pitch list), read back with a real XML parser where they are XML: every
-// part their readers need, exactly the named pads with the kit's numbers and
-// names in UTF-8, escaping, the empty kit, and the two note-name options
-// (octave of note 60, General MIDI names) in these and the two drum maps.
+// One pitch list), read back with a real XML parser where they are XML, every
+// MIDI name document validated against the MIDI Manufacturers Association's
+// document type (tests/dtd): every part their readers need, exactly the named
+// pads with the kit's numbers and names in UTF-8, the title they share,
+// escaping, blanks, hostile kits, and the two note-name options (octave of
+// note 60, General MIDI names) in these and the two drum maps.
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/valid.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cli/drummap_export.h"
 #include "export/export_state.h"
 #include "test_support.h"
+#include "writers/atomic_file.h"
 #include "writers/binary_drum_map.h"
 #include "writers/drum_map_format.h"
 #include "writers/general_midi_percussion.h"
@@ -106,6 +113,37 @@ template <typename Check>
 }
 
 // ---------------------------------------------------------------------------
+// Validation against the document type, from the copies in tests/dtd (the
+// document's own reference to midi.org is never fetched).
+
+void CollectValidityError(void* context, const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  *static_cast<std::string*>(context) += text;
+}
+
+::testing::AssertionResult ValidMidiNameDocument(const std::string& bytes) {
+  static const xmlDtdPtr dtd =
+      xmlParseDTD(nullptr, BAD_CAST test::SourcePath("tests/dtd/MIDINameDocument10.dtd").c_str());
+  if (dtd == nullptr)
+    return ::testing::AssertionFailure() << "tests/dtd/MIDINameDocument10.dtd does not load";
+  const XmlDoc xml(bytes);
+  if (xml.doc == nullptr) return ::testing::AssertionFailure() << "not well-formed";
+  xmlValidCtxtPtr context = xmlNewValidCtxt();
+  std::string errors;
+  context->userData = &errors;
+  context->error = &CollectValidityError;
+  context->warning = &CollectValidityError;
+  const bool valid = xmlValidateDtd(context, xml.doc, dtd) == 1;
+  xmlFreeValidCtxt(context);
+  if (!valid || !errors.empty()) return ::testing::AssertionFailure() << "not valid: " << errors;
+  return ::testing::AssertionSuccess();
+}
+
+// ---------------------------------------------------------------------------
 // The three readers. Each checks the file's whole structure.
 
 constexpr char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -133,6 +171,7 @@ constexpr char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n
                                 "MIDINameDocument10.dtd\">\n");
       !r)
     return r;
+  if (auto r = ValidMidiNameDocument(bytes); !r) return r;
   const XmlDoc xml(bytes);
   if (xml.doc == nullptr) return ::testing::AssertionFailure() << "not well-formed";
   const xmlDtdPtr dtd = xmlGetIntSubset(xml.doc);
@@ -164,8 +203,9 @@ constexpr char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n
       !r)
     return r;
 
-  // The name set: every channel, the note list by name, a patch bank with a
-  // patch name list.
+  // The name set: every channel, the note list by name, a patch bank with an
+  // empty patch name list (a patch without a bank select would land in a
+  // bank of its own in Ardour).
   std::vector<std::string> setNames = {"AvailableForChannels", "PatchBank"};
   if (hasNotes) setNames.insert(setNames.begin() + 1, "UsesNoteNameList");
   if (auto r = Children(device[3], setNames, nameSet); !r) return r;
@@ -175,6 +215,7 @@ constexpr char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n
       !r)
     return r;
   if (auto r = Children(nameSet.back(), {"PatchNameList"}, bank); !r) return r;
+  if (!Elements(bank[0]).empty()) return ::testing::AssertionFailure() << "a patch in the patch name list";
   if (Attr(nameSet.back(), "Name") == "<missing>" || Attr(bank[0], "Name") == "<missing>")
     return ::testing::AssertionFailure() << "an unnamed patch bank or patch name list";
   for (const std::string& name : {setName, Attr(nameSet.back(), "Name"), Attr(bank[0], "Name")})
@@ -257,14 +298,14 @@ class NoteNameFormats : public ::testing::Test {
 TEST_F(NoteNameFormats, ExactlyTheNamedPadsInNoteOrderWithTheirNumbersAndNames) {
   test::NamePad(0, "Kick");
   test::NamePad(2, "Snare");
-  test::NamePad(50, " ");  // a name of spaces is a name
+  test::NamePad(50, " ");  // a name of blanks only is no name
   test::NamePad(95, "Crash");
   std::strcpy(exportState.mapName, "My Kit");
   for (const NoteNameFormat& format : kNoteNameFormats) {
     SCOPED_TRACE(format.name);
     const NoteNames names = Write(format);
     EXPECT_EQ(names.title, "My Kit");
-    EXPECT_EQ(names.notes, (Notes{{24, "[C0]Kick"}, {26, "[D0]Snare"}, {74, "[D4] "}, {119, "[B7]Crash"}}));
+    EXPECT_EQ(names.notes, (Notes{{24, "[C0]Kick"}, {26, "[D0]Snare"}, {119, "[B7]Crash"}}));
   }
 }
 
@@ -314,6 +355,16 @@ TEST_F(NoteNameFormats, NoteNamePrefixAsInTheXmlDrumMap) {
   }
 }
 
+// Windows-1252 leaves 0x81, 0x8D, 0x8F, 0x90 and 0x9D undefined; converted
+// as Windows converts them they are C1 control characters, which the
+// note-name formats write as U+FFFD.
+std::string WithUndefinedBytesReplaced(std::string utf8) {
+  for (const char* c1 : {"\xc2\x81", "\xc2\x8d", "\xc2\x8f", "\xc2\x90", "\xc2\x9d"})
+    for (std::size_t at = utf8.find(c1); at != std::string::npos; at = utf8.find(c1, at))
+      utf8.replace(at, 2, "\xef\xbf\xbd");
+  return utf8;
+}
+
 // Without an installed conversion the 8-bit names are Windows-1252.
 TEST_F(NoteNameFormats, EightBitNamesReadBackAsUtf8) {
   const std::string highBytes = [] {
@@ -327,7 +378,7 @@ TEST_F(NoteNameFormats, EightBitNamesReadBackAsUtf8) {
   } cases[] = {
       {"e acute", "Caf\xe9", "Caf\xc3\xa9"},
       {"euro sign and curly quotes", "\x80 \x93x\x94", "\xe2\x82\xac \xe2\x80\x9cx\xe2\x80\x9d"},
-      {"every byte 0x80-0xFF", highBytes, Windows1252ToUtf8(highBytes)},
+      {"every byte 0x80-0xFF", highBytes, WithUndefinedBytesReplaced(Windows1252ToUtf8(highBytes))},
   };
   exportState.addNoteNames = 0;
   for (const auto& c : cases) {
@@ -338,7 +389,7 @@ TEST_F(NoteNameFormats, EightBitNamesReadBackAsUtf8) {
       SCOPED_TRACE(std::string(c.what) + ", " + format.name);
       const NoteNames names = Write(format);
       EXPECT_EQ(names.notes, (Notes{{29, c.utf8}, {30, "plain"}}));
-      EXPECT_EQ(names.title, Windows1252ToUtf8(exportState.mapName));
+      EXPECT_EQ(names.title, WithUndefinedBytesReplaced(Windows1252ToUtf8(exportState.mapName)));
     }
   }
 }
@@ -397,13 +448,13 @@ TEST_F(NoteNameFormats, NamesThatNeedEscaping) {
 }
 
 TEST_F(NoteNameFormats, XmlEscapesTheBytesAsTheXmlDrumMapDoes) {
-  test::NamePad(0, "<&\">\t");
+  test::NamePad(0, "<&\">\tx");
   exportState.addNoteNames = 0;
   for (const NoteNameFormat& format : kNoteNameFormats) {
     if (!format.xml) continue;
     SCOPED_TRACE(format.name);
     Write(format);
-    EXPECT_NE(test::ReadBytes(Target()).find("=\"&lt;&amp;&quot;&gt;&#9;\"/>"), std::string::npos);
+    EXPECT_NE(test::ReadBytes(Target()).find("=\"&lt;&amp;&quot;&gt;&#9;x\"/>"), std::string::npos);
   }
 }
 
@@ -428,20 +479,259 @@ TEST_F(NoteNameFormats, AnEmptyKitGivesAValidFileWithoutNotes) {
     SCOPED_TRACE(format.name);
     const NoteNames names = Write(format);
     EXPECT_TRUE(names.notes.empty());
-    EXPECT_EQ(names.title, "Untitled");
+    EXPECT_EQ(names.title, "names");  // the file's name: the map name is the default
   }
   exportState.formatIndex = static_cast<std::int32_t>(DrumMapFormat::kReaperNoteNames);
   ASSERT_TRUE(WriteDrumMap());
-  EXPECT_EQ(test::ReadBytes(Target()), "# Untitled\n");
+  EXPECT_EQ(test::ReadBytes(Target()), "# names\n");
 }
 
-// The MIDI name document needs a model name; the others take the name as it is.
-TEST_F(NoteNameFormats, AnEmptyMapName) {
+// An empty map name is the default name: the three formats take the file's
+// name, or "Untitled" where there is no file.
+TEST_F(NoteNameFormats, AnEmptyMapNameGivesOneTitleInEveryFormat) {
   exportState.mapName[0] = '\0';
   test::NamePad(0, "Kick");
   for (const NoteNameFormat& format : kNoteNameFormats) {
     SCOPED_TRACE(format.name);
-    EXPECT_EQ(Write(format).title, format.format == DrumMapFormat::kMidiNameDocument ? "Untitled" : "");
+    EXPECT_EQ(Write(format).title, "names");
+    exportState.formatIndex = static_cast<std::int32_t>(format.format);
+    std::string bytes;
+    {
+      const ScopedWriteCapture capture(bytes);
+      ASSERT_TRUE(WriteDrumMap());
+    }
+    NoteNames captured;
+    ASSERT_TRUE(format.read(bytes, captured));
+    EXPECT_EQ(captured.title, "Untitled");
+  }
+}
+
+// The title: the map name, or, while that is the default or empty, the saved
+// file's name without its extension (both separators, the wizard's '\' too).
+TEST_F(NoteNameFormats, TitleIsTheMapNameOrTheSavedFilesName) {
+  const struct {
+    const char* mapName;
+    std::string file;  // in the test's folder
+    std::string title;
+  } cases[] = {
+      {"My Kit", "other.midnam", "My Kit"},          {"Untitled", "Acoustic.midnam", "Acoustic"},
+      {"", "Acoustic.midnam", "Acoustic"},           {" Untitled\t", "Acoustic.txt", "Acoustic"},
+      {"untitled", "Acoustic.txt", "untitled"},  // only the default itself
+      {"Untitled", "my.kit.pitchlist", "my.kit"},    {"Untitled", "C:\\Kits\\Wizard.midnam", "Wizard"},
+      {"Untitled", "Caf\xe9.midnam", "Caf\xc3\xa9"},  // the path through the same conversion
+      {"Untitled", " .midnam", "Untitled"},
+  };
+  test::NamePad(0, "Kick");
+  for (const auto& c : cases) {
+    std::strcpy(exportState.mapName, c.mapName);
+    CopyText(exportState.filePath, dir_.File(c.file).c_str());
+    for (const NoteNameFormat& format : kNoteNameFormats) {
+      SCOPED_TRACE(c.file + ", " + format.name);
+      exportState.formatIndex = static_cast<std::int32_t>(format.format);
+      ASSERT_TRUE(WriteDrumMap());
+      NoteNames names;
+      EXPECT_TRUE(format.read(test::ReadBytes(dir_.File(c.file)), names));
+      EXPECT_EQ(names.title, c.title);
+    }
+  }
+}
+
+// The devices of MIDI name documents loaded as Ardour loads them: keyed by
+// Model, a later document with a Model already seen is ignored. The map of
+// Model to the notes of its note name list.
+std::map<std::string, Notes> LoadAsArdourDoes(const std::vector<std::string>& documents) {
+  std::map<std::string, Notes> devices;
+  for (const std::string& bytes : documents) {
+    NoteNames names;
+    EXPECT_TRUE(ReadMidnam(bytes, names));
+    devices.emplace(names.title, names.notes);  // keeps the first
+  }
+  return devices;
+}
+
+// Two kits exported under the default name, by drummap-export and as the
+// wizard writes, into two files: two models, each with its own kit's notes.
+TEST_F(NoteNameFormats, TwoKitsUnderTheDefaultNameAreTwoModelsInArdour) {
+  test::WriteBytes(dir_.File("one.kit"), "Kick\n");
+  test::WriteBytes(dir_.File("two.kit"), "\nSnare\n");
+  std::vector<std::string> documents;
+  for (const char* kit : {"one", "two"}) {
+    const std::string file = dir_.File(std::string("Kit ") + kit + ".midnam");
+    const test::MainResult r =
+        test::RunMain(RunDrumMapExport, "drummap-export",
+                      {"--format", "midnam", "-o", file, dir_.File(kit + std::string(".kit"))});
+    ASSERT_EQ(r.status, 0) << r.err;
+    documents.push_back(test::ReadBytes(file));
+  }
+  EXPECT_EQ(LoadAsArdourDoes(documents), (std::map<std::string, Notes>{{"Kit one", {{24, "[C0]Kick"}}},
+                                                                       {"Kit two", {{25, "[C#0]Snare"}}}}));
+
+  // The wizard: the map name left at "Untitled", the files named in the save
+  // dialog.
+  documents.clear();
+  for (const char* file : {"Acoustic.midnam", "Electronic.midnam"}) {
+    test::ResetForExport(dir_.File(file));
+    exportState.formatIndex = static_cast<std::int32_t>(DrumMapFormat::kMidiNameDocument);
+    test::NamePad(file[0] == 'A' ? 0 : 1, file);
+    ASSERT_TRUE(WriteDrumMap());
+    documents.push_back(test::ReadBytes(dir_.File(file)));
+  }
+  const std::map<std::string, Notes> devices = LoadAsArdourDoes(documents);
+  ASSERT_EQ(devices.size(), 2u);
+  EXPECT_EQ(devices.count("Acoustic"), 1u);
+  EXPECT_EQ(devices.count("Electronic"), 1u);
+
+  // The loading itself: the same Model twice is one device, the first.
+  documents.push_back(documents[0]);
+  documents[2].replace(documents[2].find("[C0]"), 4, "[XX]");
+  EXPECT_EQ(LoadAsArdourDoes(documents).at("Acoustic"), devices.at("Acoustic"));
+}
+
+// Leading and trailing blanks (space, TAB) go, in the names and in the title;
+// a name of blanks only is an empty pad. Blanks inside a name stay.
+TEST_F(NoteNameFormats, BlankNamesAndBlanksAroundNames) {
+  const struct {
+    const char* what;
+    std::string name;
+    std::string trimmed;  // empty: the pad is not listed, the title is the file's name
+  } cases[] = {
+      {"leading space", " Lead", "Lead"},
+      {"trailing space and TAB", "Lead \t", "Lead"},
+      {"TABs around", "\t\tLead\t", "Lead"},
+      {"blanks inside", " Open  Hat", "Open  Hat"},
+      {"three spaces", "   ", ""},
+      {"a TAB", "\t", ""},
+      {"one space", " ", ""},
+  };
+  for (const auto& c : cases) {
+    test::NamePad(0, c.name);
+    std::strcpy(exportState.mapName, c.name.c_str());
+    for (const NoteNameFormat& format : kNoteNameFormats) {
+      SCOPED_TRACE(std::string(c.what) + ", " + format.name);
+      const NoteNames names = Write(format);
+      const Notes expected = c.trimmed.empty() ? Notes() : Notes{{24, "[C0]" + c.trimmed}};
+      EXPECT_EQ(names.notes, expected);
+      EXPECT_EQ(names.title, c.trimmed.empty() ? "names" : c.trimmed);
+    }
+  }
+}
+
+// Windows-1252's undefined bytes, and the C1 control characters they become,
+// read back as U+FFFD in all three formats, in names and the title alike.
+TEST_F(NoteNameFormats, UndefinedWindows1252BytesAreAlikeInEveryFormat) {
+  const std::string replaced =
+      "a\xef\xbf\xbd"
+      "b\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd";
+  const struct {
+    const char* what;
+    Utf8Conversion conversion;
+    std::string name;
+  } cases[] = {
+      {"Windows-1252", &Windows1252ToUtf8,
+       "a\x81"
+       "b\x8d\x8f\x90\x9d"},
+      {"UTF-8 with C1 characters", &Utf8AsIs,
+       "a\xc2\x81"
+       "b\xc2\x8d\xc2\x8f\xc2\x90\xc2\x9d"},
+  };
+  exportState.addNoteNames = 0;
+  for (const auto& c : cases) {
+    const ScopedUtf8Conversion conversion(c.conversion);
+    test::NamePad(0, c.name);
+    std::strcpy(exportState.mapName, c.name.c_str());
+    for (const NoteNameFormat& format : kNoteNameFormats) {
+      SCOPED_TRACE(std::string(c.what) + ", " + format.name);
+      const NoteNames names = Write(format);
+      EXPECT_EQ(names.notes, (Notes{{24, replaced}}));
+      EXPECT_EQ(names.title, replaced);
+    }
+  }
+}
+
+// Kits of every hostile kind give documents that are valid for the document
+// type (ReadMidnam validates) and read back with the kit's names.
+TEST_F(NoteNameFormats, HostileKitsGiveValidFiles) {
+  const std::string longAscii(kPadNameMaxLength, 'k');
+  std::string longUtf8;
+  while (longUtf8.size() + 2 <= static_cast<std::size_t>(kPadNameMaxLength)) longUtf8 += "\xc3\xa9";
+  const std::string markup = "<Tom & \"Snare\"> ]]> <!-- &amp; 'x'";
+  const struct {
+    const char* what;
+    Utf8Conversion conversion;
+    std::vector<std::string> pads;  // pad k's name; the rest empty
+    std::string mapName;
+    std::string title;
+  } cases[] = {
+      {"XML characters", &Utf8AsIs, {markup, "a\tb\nc\rd"}, markup, markup},
+      {"UTF-8",
+       &Utf8AsIs,
+       {"Caf\xc3\xa9", "\xe3\x83\x89\xe3\x83\xa9\xe3\x83\xa0", "\xf0\x9f\xa5\x81"},
+       "\xe3\x83\x89\xe3\x83\xa9\xe3\x83\xa0 Kit",
+       "\xe3\x83\x89\xe3\x83\xa9\xe3\x83\xa0 Kit"},
+      {"Windows-1252", &Windows1252ToUtf8, {"Caf\xe9", "\x80\x93\x94\xff"}, "Kit \xe9", "Kit \xc3\xa9"},
+      {"254-byte names", &Utf8AsIs, std::vector<std::string>(kPadCount, longAscii), std::string(55, 'n'),
+       std::string(55, 'n')},
+      {"254-byte names of two-byte characters", &Utf8AsIs, std::vector<std::string>(kPadCount, longUtf8), "K",
+       "K"},
+      {"empty kit", &Utf8AsIs, {}, "Untitled", "names"},
+      {"one pad", &Utf8AsIs, {"", "", "", "Only"}, "", "names"},
+  };
+  for (const auto& c : cases) {
+    const ScopedUtf8Conversion conversion(c.conversion);
+    test::ResetForExport(Target());
+    exportState.addNoteNames = 0;
+    Notes expected;
+    for (std::size_t pad = 0; pad < c.pads.size(); ++pad) {
+      test::NamePad(static_cast<int>(pad), c.pads[pad]);
+      if (!c.pads[pad].empty()) expected.emplace_back(static_cast<int>(pad) + 24, c.conversion(c.pads[pad]));
+    }
+    std::strcpy(exportState.mapName, c.mapName.c_str());
+    for (const NoteNameFormat& format : kNoteNameFormats) {
+      SCOPED_TRACE(std::string(c.what) + ", " + format.name);
+      const NoteNames names = Write(format);
+      EXPECT_EQ(names.notes.size(), expected.size());
+      if (format.format == DrumMapFormat::kPitchList) EXPECT_EQ(names.notes, expected);
+      EXPECT_EQ(names.title, c.title);
+    }
+  }
+}
+
+// The validation finds what the document type forbids, in a document the
+// writer made: it proves something.
+TEST_F(NoteNameFormats, ValidationRefusesWhatTheDocumentTypeForbids) {
+  test::NamePad(0, "Kick");
+  exportState.formatIndex = static_cast<std::int32_t>(DrumMapFormat::kMidiNameDocument);
+  ASSERT_TRUE(WriteDrumMap());
+  const std::string written = test::ReadBytes(Target());
+  ASSERT_TRUE(ValidMidiNameDocument(written));
+  const struct {
+    const char* what;
+    std::string from, to;
+  } cases[] = {
+      {"no patch bank",
+       "<PatchBank Name=\"names\">\n        <PatchNameList Name=\"names\"/>\n      </PatchBank>", ""},
+      {"a bank without a patch name list", "<PatchNameList Name=\"names\"/>", ""},
+      {"a note without a number", "<Note Number=\"24\"", "<Note"},
+      {"an empty note name list", "<Note Number=\"24\" Name=\"[C0]Kick\"/>", ""},
+      {"no model", "<Model>names</Model>", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = written;
+    const std::size_t at = bytes.find(c.from);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, c.from.size(), c.to);
+    EXPECT_FALSE(ValidMidiNameDocument(bytes));
+  }
+}
+
+// The MIDI name documents kept as the exporters' known bytes are valid too.
+TEST(NoteNameGoldenFiles, MidiNameDocumentsAreValid) {
+  for (const char* file : {"acoustic.midnam", "electronic.midnam"}) {
+    SCOPED_TRACE(file);
+    NoteNames names;
+    EXPECT_TRUE(ReadMidnam(test::ReadBytes(test::SourcePath(std::string("tests/golden/") + file)), names));
+    EXPECT_FALSE(names.notes.empty());
   }
 }
 

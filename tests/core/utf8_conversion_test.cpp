@@ -145,13 +145,17 @@ TEST(ScopedUtf8Conversion, InstallsForItsScopeAndRestoresThePrevious) {
   {
     const ScopedUtf8Conversion outer(&Identity);
     EXPECT_EQ(ExportTextToUtf8("x"), "<x>");
+    EXPECT_EQ(UserTextToUtf8("x"), "<x>") << "the map name's is the pad names' unless given";
     {
-      const ScopedUtf8Conversion inner(&Utf8AsIs);
-      EXPECT_EQ(ExportTextToUtf8("\xc3\xa9"), "\xc3\xa9");
+      const ScopedUtf8Conversion inner(&Windows1252ToUtf8, &Utf8AsIs);
+      EXPECT_EQ(ExportTextToUtf8("\xc3\xa9"), "\xc3\x83\xc2\xa9");
+      EXPECT_EQ(UserTextToUtf8("\xc3\xa9"), "\xc3\xa9");
     }
     EXPECT_EQ(ExportTextToUtf8("x"), "<x>");
+    EXPECT_EQ(UserTextToUtf8("x"), "<x>");
   }
   EXPECT_EQ(ExportTextToUtf8("\xc3\xa9"), "\xc3\x83\xc2\xa9");
+  EXPECT_EQ(UserTextToUtf8("\xc3\xa9"), "\xc3\x83\xc2\xa9");
 }
 
 // The whole kit decides: one name that is not UTF-8 makes every name

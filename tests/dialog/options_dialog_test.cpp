@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,17 +52,17 @@ void ExpectSameChoices(const Choices& got, const Choices& want) {
 }
 
 // What the writer of `formatIndex` makes of the current export state, written
-// beside the real file.
+// under the same name in a folder of its own (the note-name formats' title
+// can be the file's name).
 std::string ExpectedFile(const std::string& path) {
   const std::string chosen = exportState.filePath;
-  const std::string reference = path + ".expected";
+  const TempDir folder;
+  const std::string reference = folder.File(std::filesystem::path(path).filename().string());
   SetField(exportState.filePath, reference);
   const bool written = WriteDrumMap();
   SetField(exportState.filePath, chosen);
   EXPECT_TRUE(written);
-  const std::string bytes = ReadBytes(reference);
-  std::remove(reference.c_str());
-  return bytes;
+  return ReadBytes(reference);
 }
 
 // The visible state of the dialog's controls.

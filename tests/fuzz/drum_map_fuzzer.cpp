@@ -15,7 +15,9 @@
 //   then     the map name, then the kit text (through ParseKitText)
 //
 // The kit is read as UTF-8 when all of it is valid UTF-8, else as
-// Windows-1252, through the same choice as drummap-export's.
+// Windows-1252, through the same choice as drummap-export's; the map name is
+// decided on its own, as drummap-export decides it. Every MIDI name document
+// is validated against the document type kept in tests/dtd.
 //
 // Expected values come from the export state as it was filled, not from the
 // raw input: a NUL byte inside the map name ends it (a kit with a NUL byte
@@ -23,6 +25,7 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/valid.h>
 
 #include <algorithm>
 #include <array>
@@ -64,6 +67,11 @@ std::string binaryPath;
 std::string midnamPath;
 std::string reaperPath;
 std::string pitchListPath;
+// The saved files' name without the extension: the note-name files' title
+// while the map name is the default or empty.
+constexpr char kFileStem[] = "map";
+
+xmlDtd* midnamDtd = nullptr;
 
 void RemoveFolder() {
   std::error_code ignored;
@@ -544,17 +552,46 @@ std::string ToUtf8(const Expected& e, const std::string& text, bool padName) {
   return utf8;
 }
 
+// A name as the note-name formats take it: without leading and trailing
+// spaces and TABs, the C1 control characters (U+0080-U+009F) as U+FFFD.
+std::string Tidied(const std::string& utf8) {
+  const std::size_t first = utf8.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::string();
+  const std::string trimmed = utf8.substr(first, utf8.find_last_not_of(" \t") - first + 1);
+  std::string out;
+  for (std::size_t i = 0; i < trimmed.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(trimmed[i]);
+    if (c == 0xC2 && i + 1 < trimmed.size() && (static_cast<unsigned char>(trimmed[i + 1]) & 0xE0) == 0x80) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 // The named pads, labelled as in the XML drum map, before each format treats
-// control characters.
+// control characters. A name of blanks only names no pad.
 NoteList ExpectedNotes(const Expected& e) {
   NoteList notes;
   for (int pad = 0; pad < kPadCount; ++pad) {
     if (e.padNames[pad].empty()) continue;
+    const std::string name = Tidied(ToUtf8(e, e.padNames[pad], true));
+    if (name.empty()) continue;
     const int note = pad + kFirstPadNote;
     const std::string label = e.noteNames ? "[" + NoteName(note, e.octaveOfNote60) + "]" : std::string();
-    notes.emplace_back(note, label + ToUtf8(e, e.padNames[pad], true));
+    notes.emplace_back(note, label + name);
   }
   return notes;
+}
+
+// The title of the three note-name files: the map name, read as UTF-8 when
+// it is valid UTF-8 and as Windows-1252 otherwise, or the files' name while
+// that is empty or the default.
+std::string ExpectedTitle(const Expected& e) {
+  const std::string mapName = Tidied(Utf8AsIs(e.mapName));
+  return mapName.empty() || mapName == "Untitled" ? kFileStem : mapName;
 }
 
 // What an XML reader gets back: control characters other than TAB, LF and CR
@@ -654,9 +691,7 @@ void CheckMidnam(const std::string& bytes, const Expected& e) {
   const std::vector<xmlNode*> device = ElementsNamed(top[1], deviceNames);
   CHECK(!Content(device[0]).empty(), "no manufacturer");
   const std::string title = Content(device[1]);
-  const std::string mapName = ToUtf8(e, e.mapName, false);
-  CHECK(title == XmlReadBack(mapName.empty() ? "Untitled" : mapName), "Model reads back as '%s'",
-        title.c_str());
+  CHECK(title == XmlReadBack(ExpectedTitle(e)), "Model reads back as '%s'", title.c_str());
 
   CHECK(Attribute(device[2], "Name") == "Default", "device mode name");
   const std::vector<xmlNode*> mode = ElementsNamed(device[2], {"ChannelNameSetAssignments"});
@@ -683,11 +718,16 @@ void CheckMidnam(const std::string& bytes, const Expected& e) {
   const std::vector<xmlNode*> bank = ElementsNamed(nameSet.back(), {"PatchNameList"});
   CHECK(Attribute(nameSet.back(), "Name") == title && Attribute(bank[0], "Name") == title,
         "the patch bank's names");
+  CHECK(Elements(bank[0]).empty(), "a patch in the patch name list");
   if (!expected.empty()) {
     CHECK(Attribute(nameSet[1], "Name") == title && Attribute(device[4], "Name") == title,
           "the note name list's names");
     CheckNotes(ReadNotes(device[4], "Note", "Number", "Name"), expected, XmlReadBack, "MIDI name document");
   }
+  xmlValidCtxt* validation = xmlNewValidCtxt();
+  const bool valid = xmlValidateDtd(validation, doc, midnamDtd) == 1;
+  xmlFreeValidCtxt(validation);
+  CHECK(valid, "the MIDI name document is not valid for its document type");
   xmlFreeDoc(doc);
 }
 
@@ -697,8 +737,7 @@ void CheckPitchList(const std::string& bytes, const Expected& e) {
   CHECK(Is(root, "Music.PitchNameList"), "root element %s", reinterpret_cast<const char*>(root->name));
   bool present = false;
   const std::string title = Attribute(root, "title", &present);
-  CHECK(present && title == XmlReadBack(ToUtf8(e, e.mapName, false)), "title reads back as '%s'",
-        title.c_str());
+  CHECK(present && title == XmlReadBack(ExpectedTitle(e)), "title reads back as '%s'", title.c_str());
   CheckNotes(ReadNotes(root, "Music.PitchName", "pitch", "name"), ExpectedNotes(e), XmlReadBack,
              "pitch list");
   xmlFreeDoc(doc);
@@ -715,7 +754,7 @@ void CheckReaper(const std::string& bytes, const Expected& e) {
     lines.push_back(bytes.substr(start, end - start));
     start = end + 1;
   }
-  CHECK(lines[0] == "# " + LineReadBack(ToUtf8(e, e.mapName, false)), "the comment line");
+  CHECK(lines[0] == "# " + LineReadBack(ExpectedTitle(e)), "the comment line");
   NoteList notes;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::size_t tab = lines[i].find('\t');
@@ -798,6 +837,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::atexit(RemoveFolder);
   std::strcpy(exportState.directory, kDirectorySentinel);
   xmlInitParser();
+  midnamDtd = xmlParseDTD(nullptr, BAD_CAST DRUMMAP_MIDNAM_DTD);
+  CHECK(midnamDtd != nullptr, "cannot load %s", DRUMMAP_MIDNAM_DTD);
   return 0;
 }
 
@@ -814,7 +855,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   kitConversion = KitTextConversion(names);
   kitIsUtf8 = kitConversion == &Utf8AsIs;
-  const ScopedUtf8Conversion conversion(kitConversion);
+  const ScopedUtf8Conversion conversion(kitConversion, &Utf8AsIs);
 
   Export(0, WriteXmlDrumMap, CheckXml, xmlPath, in.xmlFault, in.faultByte * 256LL);
   Export(1, WriteBinaryDrumMap, CheckBinary, binaryPath, in.binaryFault, in.faultByte * 13LL);

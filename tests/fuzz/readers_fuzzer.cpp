@@ -28,6 +28,7 @@
 #include "export/export_state.h"
 #include "writers/atomic_file.h"
 #include "writers/drum_map_format.h"
+#include "writers/named_notes.h"
 #include "writers/notes_to_pads.h"
 #include "writers/utf8_conversion.h"
 
@@ -47,7 +48,7 @@ struct Map {
 
 std::string Write(const Map& map, std::int32_t format) {
   ResetExportState();
-  const ScopedUtf8Conversion conversion(KitTextConversion(map.pads));
+  const ScopedUtf8Conversion conversion(KitTextConversion(map.pads), &Utf8AsIs);
   for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, map.pads[static_cast<std::size_t>(pad)].c_str());
   CopyText(exportState.mapName, map.name.c_str());
   CopyText(exportState.filePath, "-");
@@ -87,7 +88,9 @@ std::string Difference(const Pads& a, const Pads& b) {
   return "a different number of pads";
 }
 
-std::string NameText(const Map& map) { return KitTextConversion(map.pads)(map.name); }
+// The map's name is taken on its own: valid UTF-8 as UTF-8, else
+// Windows-1252.
+std::string NameText(const Map& map) { return Utf8AsIs(map.name); }
 
 // UTF-8 text cut to at most `limit` bytes before a character, without a
 // blank the cut leaves at the end: 8-bit names grow in UTF-8, and a pad
@@ -99,8 +102,10 @@ std::string Fit(const std::string& text, std::size_t limit) {
   return OneLineName(text.substr(0, end));
 }
 
-Pads Fit(Pads pads) {
-  for (std::string& name : pads) name = Fit(name, kPadNameMaxLength);
+// What the note-name formats write of names (named_notes.h: C1 control
+// characters as U+FFFD), held to a pad's bytes.
+Pads AsNoteNames(Pads pads) {
+  for (std::string& name : pads) name = Fit(NoteNameText(name), kPadNameMaxLength);
   return pads;
 }
 
@@ -152,14 +157,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The XML drum map holds the bytes read; the note-name formats hold
     // UTF-8, in which 8-bit names grow.
     const bool utf8 = format != static_cast<std::int32_t>(DrumMapFormat::kXml);
-    const Pads expectedPads = utf8 ? Fit(Text(first.pads)) : Text(first.pads);
+    const Pads expectedPads = utf8 ? AsNoteNames(Text(first.pads)) : Text(first.pads);
     if (!kit && Text(once.pads) != expectedPads)
       Fail("a trip changed the names:", Difference(expectedPads, Text(once.pads)));
     const std::string name = NameText(once);
-    const bool untitled = format == static_cast<std::int32_t>(DrumMapFormat::kMidiNameDocument) &&
-                          OneLineName(NameText(first)).empty();
     const std::string nameRead = OneLineName(NameText(first));
-    const std::string expected = untitled ? "Untitled" : utf8 ? Fit(nameRead, kMapNameSize - 1) : nameRead;
+    const bool untitled = utf8 && nameRead.empty();
+    const std::string expected = untitled ? "Untitled"
+                                 : utf8   ? Fit(NoteNameText(nameRead), kMapNameSize - 1)
+                                          : nameRead;
     if (name != expected && !kit) Fail("the map's name changed:", name);
   }
   return 0;

@@ -273,21 +273,23 @@ TEST_F(ExportRunTest, AConfirmedSaveStoresTheSettingsEvenWhenTheWriteFails) {
 }
 
 // Each note-name format through the whole run: the stored value selects it,
-// the save dialog offers its filter and appends its extension, the file holds
-// the host's names read in the ANSI code page and written in UTF-8, and the
-// value stored selects it again in the next run.
+// the save dialog offers its filter and appends its extension to the name
+// typed, the file holds the host's names read in the ANSI code page and
+// written in UTF-8, its title is the file's name (the map name is left at
+// "Untitled"), and the value stored selects it again in the next run.
 TEST_F(ExportRunTest, NoteNameFormatsFromTheStoredValueToTheFileAndBack) {
   const struct {
     DWORD format;
     const char* filter;
     const char* file;
     const char* named;  // how the file holds pad 0, "Caf\xe9" in Windows-1252
+    const char* title;
   } cases[] = {
-      {2, "MIDI name document (*.midnam)", "Untitled.midnam",
-       "<Note Number=\"24\" Name=\"[C0]Caf\xc3\xa9\"/>"},
-      {3, "REAPER note names (*.txt)", "Untitled.txt", "\n24\t[C0]Caf\xc3\xa9\n"},
-      {4, "Studio One pitch list (*.pitchlist)", "Untitled.pitchlist",
-       "<Music.PitchName pitch=\"24\" name=\"[C0]Caf\xc3\xa9\"/>"},
+      {2, "MIDI name document (*.midnam)", "Acoustic Kit.midnam",
+       "<Note Number=\"24\" Name=\"[C0]Caf\xc3\xa9\"/>", "<Model>Acoustic Kit</Model>"},
+      {3, "REAPER note names (*.txt)", "Acoustic Kit.txt", "\n24\t[C0]Caf\xc3\xa9\n", "# Acoustic Kit\n"},
+      {4, "Studio One pitch list (*.pitchlist)", "Acoustic Kit.pitchlist",
+       "<Music.PitchName pitch=\"24\" name=\"[C0]Caf\xc3\xa9\"/>", "title=\"Acoustic Kit\""},
   };
   std::vector<std::string> names = {"Caf\xe9", "", "Snare & <Rim>"};
   for (const auto& row : cases) {
@@ -301,18 +303,21 @@ TEST_F(ExportRunTest, NoteNameFormatsFromTheStoredValueToTheFileAndBack) {
       ASSERT_NE(save, nullptr);
       EXPECT_EQ(test::SaveDialogFilters(save), std::vector<std::string>{row.filter});
       EXPECT_EQ(test::SaveDialogFolder(save), target.path().string());
-      test::ConfirmSave(save);
+      test::ConfirmSave(save, "Acoustic Kit");
       EXPECT_TRUE(test::WaitUntilClosed(dialog));
     });
     ASSERT_EQ(target.List(), std::vector<std::string>{row.file});
     const std::string bytes = test::ReadBytes(target.File(row.file));
-    // The same export state written again, with the run's conversion.
+    EXPECT_NE(bytes.find(row.title), std::string::npos) << bytes;
+    // The same export state written again, with the run's conversion, to a
+    // file of the same name.
+    test::TempDir again;
     {
       const ScopedUtf8Conversion ansi(&AnsiToUtf8);
-      CopyText(exportState.filePath, target.File("expected").c_str());
+      CopyText(exportState.filePath, again.File(row.file).c_str());
       ASSERT_TRUE(WriteDrumMap());
     }
-    EXPECT_EQ(bytes, test::ReadBytes(target.File("expected")));
+    EXPECT_EQ(bytes, test::ReadBytes(again.File(row.file)));
     EXPECT_TRUE(IsValidUtf8(bytes));
     if (GetACP() == 1252) {
       EXPECT_NE(bytes.find(row.named), std::string::npos) << bytes;
