@@ -14,10 +14,12 @@
 #include "cli/kit_file.h"
 #include "cli/output_targets.h"
 #include "export/export_state.h"
+#include "platform/file_ops.h"
 #include "writers/atomic_file.h"
 #include "writers/drum_map_format.h"
 #include "writers/general_midi_percussion.h"
 #include "writers/note_name.h"
+#include "writers/utf8_conversion.h"
 
 namespace {
 
@@ -269,6 +271,18 @@ std::vector<std::string> ArgumentsForParser(const CLI::App& app, int argc, const
   return args;
 }
 
+int Failure(std::ostream& err, const std::string& path, const std::string& reason);
+
+// Puts `text` on standard output: 0 when all of it got there, else 1 with
+// the reason on standard error (a full disk, a closed pipe or descriptor).
+int PutOnStandardOutput(std::ostream& out, std::ostream& err, const std::string& text) {
+  errno = 0;
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.flush();
+  if (out) return 0;
+  return Failure(err, "standard output", errno != 0 ? std::strerror(errno) : "write error");
+}
+
 // Returns kGoOn when the arguments ask for an export, else the exit code:
 // 0 after --help or --version (printed on `out`), 2 after a usage error.
 int ParseArguments(int argc, const char* const* argv, Options& options, std::ostream& out,
@@ -281,11 +295,9 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
     std::vector<std::string> args = ArgumentsForParser(app, argc, argv);
     app.parse(args);
   } catch (const CLI::CallForHelp&) {
-    out << app.help();
-    return 0;
+    return PutOnStandardOutput(out, err, app.help());
   } catch (const CLI::CallForVersion& version) {
-    out << version.what() << "\n";
-    return 0;
+    return PutOnStandardOutput(out, err, std::string(version.what()) + "\n");
   } catch (const CLI::Error& problem) {
     err << kProgram << ": " << problem.what() << "\n"
         << help->make_usage(&app, kProgram) << "Run '" << kProgram << " --help' for the options.\n";
@@ -303,17 +315,30 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
 }
 
 // `text` with its control bytes shown as \xNN, so that a path cannot move the
-// cursor or change colours in the terminal that shows the message.
+// cursor or change colours in the terminal that shows it: the C0 controls,
+// DEL, the C1 controls in UTF-8 (C2 80 to C2 9F) and the bytes 80 to 9F that
+// are no part of a UTF-8 character (a terminal reading 8-bit text takes
+// them for C1 controls). Other UTF-8 characters stay as they are.
 std::string Printable(const std::string& text) {
   std::string shown;
-  for (const char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      shown += escaped;
+  const auto escape = [&shown](unsigned char byte) {
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    shown += escaped;
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    const std::size_t length = Utf8CharacterLength(text, i);
+    if (byte < 0x20 || byte == 0x7F || (length == 0 && byte <= 0x9F)) {
+      escape(byte);
+    } else if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      escape(byte);
+      escape(static_cast<unsigned char>(text[++i]));
+    } else if (length > 1) {
+      shown.append(text, i, length);
+      i += length - 1;
     } else {
-      shown += c;
+      shown += text[i];
     }
   }
   return shown;
@@ -342,25 +367,29 @@ bool WriteOne(const std::string& path, std::ostream& out, std::ostream& err) {
             reason.empty() ? "the drum map could not be written" : reason);
     return false;
   }
-  if (toStandardOutput) {
-    errno = 0;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      Failure(err, "standard output", errno != 0 ? std::strerror(errno) : "write error");
-      return false;
-    }
-    return true;
-  }
-  out << path << "\n";
-  return true;
+  if (toStandardOutput) return PutOnStandardOutput(out, err, bytes) == 0;
+  return PutOnStandardOutput(out, err, Printable(path) + "\n") == 0;
+}
+
+// Why `path` may not be written: it is one of the run's inputs (kits and
+// REAPER note names are both .txt), or empty.
+std::string IsAnInput(const std::string& path, const std::string& input, InputFormat format,
+                      const std::vector<std::string>& inputs) {
+  if (path == "-") return std::string();
+  if (format == InputFormat::kKit && IsSameFile(path.c_str(), input.c_str()))
+    return "is the kit file " + input + "; the kit is never overwritten";
+  for (const std::string& other : inputs)
+    if (IsSameFile(path.c_str(), other.c_str()))
+      return "is the input file " + other + "; an input is never overwritten";
+  return std::string();
 }
 
 // Fills the export state with one input's pads and the options, as the
 // wizard fills it from the host's kit, and writes it in every format asked
 // for. False when any file failed.
-bool WriteInput(const std::vector<std::string>& pads, const std::string& name, const Options& options,
-                OutputTargets& targets, std::ostream& out, std::ostream& err) {
+bool WriteInput(const std::string& input, const InputMap& map, const std::string& name,
+                const Options& options, OutputTargets& targets, std::ostream& out, std::ostream& err) {
+  const std::vector<std::string>& pads = map.pads;
   ResetExportState();
   // The map's name and the path come from this command line or from a name
   // field of their own: valid UTF-8 is taken as UTF-8 whatever the pads are.
@@ -376,7 +405,8 @@ bool WriteInput(const std::vector<std::string>& pads, const std::string& name, c
     exportState.formatIndex = static_cast<std::int32_t>(format->format);
     std::string path;
     std::string problem;
-    if (!targets.Target(name, *format, path, problem)) {
+    if (!targets.Target(name, *format, path, problem) ||
+        !(problem = IsAnInput(path, input, map.format, options.inputs)).empty()) {
       Failure(err, path, problem);
       ok = false;
     } else if (!WriteOne(path, out, err)) {
@@ -413,7 +443,7 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
     std::string name = options.name;
     if (!options.nameGiven && map.format != InputFormat::kKit)
       name = !map.mapName.empty() ? map.mapName : FileStem(input);
-    if (!WriteInput(map.pads, name, options, targets, out, err)) ++failed;
+    if (!WriteInput(input, map, name, options, targets, out, err)) ++failed;
   }
   if (failed > 0 && options.inputs.size() > 1)
     err << kProgram << ": " << failed << " of " << options.inputs.size() << " inputs failed\n";

@@ -7,10 +7,12 @@
 namespace {
 
 const int kSignals[] = {
-    SIGINT,
-    SIGTERM,
+    SIGINT,   SIGTERM,
 #ifdef SIGHUP
     SIGHUP,
+#endif
+#ifdef SIGQUIT
+    SIGQUIT,
 #endif
 #ifdef SIGBREAK
     SIGBREAK,
@@ -31,4 +33,9 @@ void InstallInterruptCleanup() {
   for (const int signal : kSignals) {
     if (std::signal(signal, OnInterrupt) == SIG_IGN) std::signal(signal, SIG_IGN);
   }
+#ifdef SIGXFSZ
+  // A write over the file-size limit then fails with EFBIG ("File too
+  // large") like any other failed write, instead of ending the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }

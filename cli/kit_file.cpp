@@ -1,13 +1,27 @@
 #include "cli/kit_file.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "export/export_state.h"
 
 namespace {
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& text, std::size_t at, const char* prefix, std::size_t size) {
+  return text.compare(at, size, prefix, size) == 0;
+}
+
+// Spaces, tabs and line ends: what editors and spreadsheets leave after the
+// last line.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Closes a C file when it goes.
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
 }  // namespace
 
@@ -17,11 +31,17 @@ bool ParseKitText(const std::string& text, std::vector<std::string>& names, std:
     error = "larger than 1 MiB (a kit file holds at most 96 pad names)";
     return false;
   }
-  if (StartsWith(text, "\xFF\xFE") || StartsWith(text, "\xFE\xFF")) {
+  // After a UTF-8 byte-order mark, which is skipped, another one names the
+  // text's real form. UTF-32's marks begin like UTF-16's: test them first.
+  const std::size_t first = StartsWith(text, 0, "\xEF\xBB\xBF", 3) ? 3 : 0;
+  if (StartsWith(text, first, "\xFF\xFE\0\0", 4) || StartsWith(text, first, "\0\0\xFE\xFF", 4)) {
+    error = "the file is UTF-32 text; save it as UTF-8 or ANSI text";
+    return false;
+  }
+  if (StartsWith(text, first, "\xFF\xFE", 2) || StartsWith(text, first, "\xFE\xFF", 2)) {
     error = "the file is UTF-16 text; save it as UTF-8 or ANSI text";
     return false;
   }
-  const std::size_t first = StartsWith(text, "\xEF\xBB\xBF") ? 3 : 0;
   const bool lf = text.find('\n', first) != std::string::npos;
   const char lineEnd = lf ? '\n' : '\r';
 
@@ -33,6 +53,8 @@ bool ParseKitText(const std::string& text, std::vector<std::string>& names, std:
     if (end == std::string::npos) end = text.size();
     if (lf && end > start && text[end - 1] == '\r') --end;
     if (line == kPadCount) {
+      // Blank lines after the last pad are no pads.
+      if (std::all_of(text.begin() + start, text.end(), IsBlank)) break;
       error = "more than 96 lines (one pad name a line)";
       return false;
     }
@@ -47,22 +69,23 @@ bool ParseKitText(const std::string& text, std::vector<std::string>& names, std:
 }
 
 bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
+  // C files keep errno: the message is the system's reason ("No such file
+  // or directory", "Permission denied", "Is a directory").
+  errno = 0;
+  const std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path, "rb"));
   if (!in) {
-    error = "cannot open the file";
+    error = errno != 0 ? std::strerror(errno) : "cannot open the file";
     return false;
   }
-  // istream::read turns a read error (a folder, a failing device) into
-  // badbit; reading through stream iterators would let it escape as an
-  // exception. One byte past the limit is enough to refuse a file that is
-  // too large, and the start of a 97th line one that has too many lines.
+  // One byte past the limit is enough to refuse a file that is too large,
+  // and the first byte after the 96th line that is not blank one that has
+  // too many lines.
   std::string text;
   char buffer[4096];
   int lineBreaks = 0;  // LFs read so far, up to the one that ends pad 95's line
   while (text.size() <= kKitFileMaxBytes) {
     const std::size_t room = kKitFileMaxBytes + 1 - text.size();
-    in.read(buffer, static_cast<std::streamsize>(std::min(sizeof buffer, room)));
-    const std::size_t got = static_cast<std::size_t>(in.gcount());
+    const std::size_t got = std::fread(buffer, 1, std::min(sizeof buffer, room), in.get());
     if (got == 0) break;
     const char* end = buffer + got;
     const char* p = buffer;
@@ -70,16 +93,17 @@ bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string&
       ++p;
       ++lineBreaks;
     }
+    if (lineBreaks == kPadCount) p = std::find_if_not(p, end, IsBlank);
     if (lineBreaks < kPadCount || p == end) {
       text.append(buffer, got);
     } else {
-      // The 97th line begins at p: its first byte is all ParseKitText needs.
+      // Text after the 96th line: its first byte is all ParseKitText needs.
       text.append(buffer, static_cast<std::size_t>(p - buffer) + 1);
       break;
     }
   }
-  if (in.bad()) {
-    error = "cannot read the file";
+  if (std::ferror(in.get())) {
+    error = errno != 0 ? std::strerror(errno) : "cannot read the file";
     return false;
   }
   return ParseKitText(text, names, error);

@@ -25,7 +25,10 @@ std::string DefaultOutputFileName(const std::string& mapName, const char* extens
   std::string name = mapName.empty() ? "Untitled" : mapName;
   for (char& c : name)
     if (CannotStandInFileName(static_cast<unsigned char>(c))) c = '_';
+  // No hidden file, and nothing another program's command line takes for an
+  // option.
   for (std::size_t i = 0; i < name.size() && name[i] == '.'; ++i) name[i] = '_';
+  if (name[0] == '-') name[0] = '_';
   // "NUL.x.drm" names the device too: what counts is the part before the
   // first dot, without the trailing spaces that Windows ignores there.
   std::size_t stem = std::min(name.find('.'), name.size());

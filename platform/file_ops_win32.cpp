@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/file_ops.h"
@@ -191,8 +192,22 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
   return true;
 }
 
-std::FILE* CreateNewFile(const char* path, const TargetFile& like, bool& nameTaken, std::string& why) {
+TargetFile::~TargetFile() = default;
+
+TargetFile& TargetFile::operator=(TargetFile&& other) noexcept {
+  path = std::move(other.path);
+  throughLink = other.throughLink;
+  exists = other.exists;
+  mode = other.mode;
+  owner = other.owner;
+  group = other.group;
+  name = std::move(other.name);
+  return *this;
+}
+
+std::FILE* CreateNewFile(const TargetFile& like, const std::string& name, bool& nameTaken, std::string& why) {
   nameTaken = false;
+  const char* path = name.c_str();
   // Shared for deletion so that an interrupted run can remove it while open.
   const DWORD attributes = like.exists && like.mode != 0 ? like.mode : FILE_ATTRIBUTE_NORMAL;
   const HANDLE handle =
@@ -225,7 +240,9 @@ bool SyncFile(std::FILE* file, std::string& why) {
   return false;
 }
 
-bool MoveFileOver(const char* from, const char* to, std::string& why) {
+bool MoveFileOver(const TargetFile& target, const std::string& temporary, std::string& why) {
+  const char* from = temporary.c_str();
+  const char* to = target.path.c_str();
   // Windows refuses to replace a read-only file; say so explicitly, since
   // Wine lets an administrator do it.
   const DWORD attributes = GetFileAttributesA(to);
@@ -239,4 +256,21 @@ bool MoveFileOver(const char* from, const char* to, std::string& why) {
   return false;
 }
 
-void RemoveFile(const char* path) { DeleteFileA(path); }
+void RemoveFile(int, const char* path) { DeleteFileA(path); }
+
+bool IsSameFile(const char* first, const char* second) {
+  BY_HANDLE_FILE_INFORMATION info[2];
+  const char* paths[2] = {first, second};
+  for (int i = 0; i < 2; ++i) {
+    const Handle file(
+        CreateFileA(paths[i], 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid() || !GetFileInformationByHandle(file.get(), &info[i])) return false;
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+// Windows has no signals to hold: Ctrl+C runs its handler on a thread of its
+// own.
+InterruptsHeld::InterruptsHeld() : previous_() {}
+InterruptsHeld::~InterruptsHeld() = default;

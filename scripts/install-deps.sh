@@ -6,7 +6,7 @@ set -euo pipefail
 need=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev libxml2-dev
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
       wine wine32:i386 wine64 fonts-wine xvfb xauth x11-apps imagemagick zip
-      libcli11-dev nsis g++-multilib qemu-user-static shellcheck)
+      libcli11-dev nsis g++-multilib qemu-user-static shellcheck acl)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

@@ -21,15 +21,25 @@ std::string* writeCapture = nullptr;
 
 std::string lastFailure;
 
+// The test seam's actions, by FileStep.
+std::function<void()> stepActions[3];
+
+void RunStep(FileStep step) {
+  const std::function<void()>& action = stepActions[static_cast<int>(step)];
+  if (action) action();
+}
+
 // The temporary file being written, for RemoveTemporaryFileNow. The path is
 // complete before the flag is set and the flag is cleared before the path
 // changes, so a signal handler only ever sees a whole path.
 char pendingTemp[4096];
+int pendingFolder = -1;  // the open folder it is in, or -1
 volatile std::sig_atomic_t pendingTempSet = 0;
 
-void SetPendingTemp(const std::string& path) {
+void SetPendingTemp(int folder, const std::string& path) {
   if (path.size() >= sizeof pendingTemp) return;  // cleaned up only by Discard()
   std::memcpy(pendingTemp, path.c_str(), path.size() + 1);
+  pendingFolder = folder;
   std::atomic_signal_fence(std::memory_order_seq_cst);
   pendingTempSet = 1;
 }
@@ -87,7 +97,7 @@ std::string TemporaryName(const std::string& path, unsigned& seed) {
 std::string LastWriteFailure() { return lastFailure; }
 
 void RemoveTemporaryFileNow() {
-  if (pendingTempSet) RemoveFile(pendingTemp);
+  if (pendingTempSet) RemoveFile(pendingFolder, pendingTemp);
 }
 
 ScopedWriteCapture::ScopedWriteCapture(std::string& bytes) : previous_(writeCapture) {
@@ -97,6 +107,13 @@ ScopedWriteCapture::ScopedWriteCapture(std::string& bytes) : previous_(writeCapt
 ScopedWriteCapture::~ScopedWriteCapture() { writeCapture = previous_; }
 
 bool WritesAreCaptured() { return writeCapture != nullptr; }
+
+ScopedFileStepHook::ScopedFileStepHook(FileStep step, std::function<void()> action)
+    : step_(step), previous_(std::move(stepActions[static_cast<int>(step)])) {
+  stepActions[static_cast<int>(step)] = std::move(action);
+}
+
+ScopedFileStepHook::~ScopedFileStepHook() { stepActions[static_cast<int>(step_)] = std::move(previous_); }
 
 ScopedWriteFault::ScopedWriteFault(long long bytes, std::function<void()> atFault)
     : previousBytes_(writeFaultBudget), previousAtFault_(std::move(writeFaultAction)) {
@@ -115,26 +132,29 @@ AtomicFile::AtomicFile(const char* target) {
     capture_ = writeCapture;
     return;
   }
-  TargetFile resolved;
   std::string why;
-  const bool replaceable = ResolveTarget(target, resolved, why);
-  target_ = resolved.path;
-  if (resolved.throughLink && !target_.empty()) linkNote_ = "link to " + target_ + ": ";
+  const bool replaceable = ResolveTarget(target, resolved_, why);
+  target_ = resolved_.path;
+  if (resolved_.throughLink && !target_.empty()) linkNote_ = "link to " + target_ + ": ";
   if (!replaceable) {
     Fail(why);
     return;
   }
+  RunStep(FileStep::kResolved);
   // A short random suffix; a name that is already taken is passed over.
   unsigned seed = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
                   static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this));
   bool nameTaken = true;
   for (int attempt = 0; attempt < 16 && file_ == nullptr && nameTaken; ++attempt) {
     const std::string candidate = TemporaryName(target_, seed);
-    // Announced once it is ours: a taken name belongs to someone else.
-    file_ = CreateNewFile(candidate.c_str(), resolved, nameTaken, why);
+    // Announced once it is ours: a taken name belongs to someone else. No
+    // interrupt comes between the create and the announcement.
+    const InterruptsHeld held;
+    file_ = CreateNewFile(resolved_, candidate, nameTaken, why);
     if (file_ != nullptr) {
+      RunStep(FileStep::kCreated);
       tempPath_ = candidate;
-      SetPendingTemp(tempPath_);
+      SetPendingTemp(resolved_.folder, tempPath_);
     }
   }
   if (file_ == nullptr) {
@@ -173,7 +193,8 @@ bool AtomicFile::Commit() {
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
   if (!closed) Fail(std::strerror(errno));
-  if (failed_ || !MoveFileOver(tempPath_.c_str(), target_.c_str(), why)) {
+  if (!failed_) RunStep(FileStep::kBeforeReplace);
+  if (failed_ || !MoveFileOver(resolved_, tempPath_, why)) {
     Fail(why);
     Discard();
     return false;
@@ -189,7 +210,7 @@ void AtomicFile::Discard() {
     file_ = nullptr;
   }
   if (!tempPath_.empty()) {
-    RemoveFile(tempPath_.c_str());
+    RemoveFile(resolved_.folder, tempPath_.c_str());
     ClearPendingTemp();
     tempPath_.clear();
   }

@@ -4,9 +4,13 @@
 // The target is followed through symbolic links: the file at the end of the
 // chain is replaced and the links stay. Only a regular file the user may
 // write is replaced; a folder, device, FIFO, socket or read-only file is
-// refused and left alone. The new file keeps the old one's permission bits
-// (owner and group where the process may set them) or, on Windows, its
-// attributes. A hard-linked file is replaced by a new file under that name;
+// refused and left alone. On POSIX a link in a world-writable sticky folder
+// is followed only when it belongs to the user or to the folder's owner, and
+// once the target is found its folder is held open: the old file's
+// permissions are read there and the new file is made, renamed and removed
+// there, whatever happens to the path meanwhile. The new file keeps the old
+// one's permission bits (owner, group and access ACL where the process may
+// set them) or, on Windows, its attributes. A hard-linked file is replaced by a new file under that name;
 // its other names keep the old content.
 //
 // The temporary file is ".NAME.drummap-XXXXXX.tmp" in the final file's
@@ -17,6 +21,8 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+
+#include "platform/file_ops.h"
 
 class AtomicFile {
  public:
@@ -43,7 +49,8 @@ class AtomicFile {
   void Fail(const std::string& why);
   void Discard();
 
-  std::string target_;    // the final file, links followed
+  TargetFile resolved_;   // the final file, links followed, and its folder
+  std::string target_;    // the final file's path
   std::string linkNote_;  // names the final file in failures when it differs
   std::string tempPath_;
   std::FILE* file_ = nullptr;
@@ -81,6 +88,23 @@ class ScopedWriteCapture {
 // Whether a ScopedWriteCapture is in force: what is written then goes to no
 // file.
 bool WritesAreCaptured();
+
+// Test seam: while the guard lives, `action` runs at `step` of every
+// AtomicFile: right after the target is found and checked, right after the
+// temporary file is made (before it is registered for clean-up), or right
+// before it is moved over the target.
+enum class FileStep { kResolved, kCreated, kBeforeReplace };
+class ScopedFileStepHook {
+ public:
+  ScopedFileStepHook(FileStep step, std::function<void()> action);
+  ~ScopedFileStepHook();
+  ScopedFileStepHook(const ScopedFileStepHook&) = delete;
+  ScopedFileStepHook& operator=(const ScopedFileStepHook&) = delete;
+
+ private:
+  FileStep step_;
+  std::function<void()> previous_;
+};
 
 // Test seam: while the guard lives, writes fail as on a full disk (ENOSPC)
 // once `bytes` more bytes have been written; `atFault`, if given, runs first,

@@ -79,6 +79,11 @@ std::size_t ValidPrefixLength(std::string_view text, bool& cutAtEnd) {
 
 }  // namespace
 
+std::size_t Utf8CharacterLength(std::string_view text, std::size_t i) {
+  bool incomplete = false;
+  return CharacterLength(text, i, incomplete);
+}
+
 bool IsValidUtf8(std::string_view text) {
   bool cutAtEnd = false;
   return ValidPrefixLength(text, cutAtEnd) == text.size();
@@ -121,3 +126,5 @@ std::string ExportTextToUtf8(std::string_view text) {
 std::string UserTextToUtf8(std::string_view text) {
   return userTextConversion != nullptr ? userTextConversion(text) : Windows1252ToUtf8(text);
 }
+
+bool ExportTextIsUtf8() { return padNameConversion == &Utf8AsIs; }

@@ -8,6 +8,7 @@
 // only call ExportTextToUtf8 and UserTextToUtf8.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ using Utf8Conversion = std::string (*)(std::string_view text);
 // Whether `text` is well-formed UTF-8: no overlong forms, no surrogates,
 // nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view text);
+
+// The length of the well-formed UTF-8 character at `text[i]` (1 for ASCII),
+// 0 where none begins there.
+std::size_t Utf8CharacterLength(std::string_view text, std::size_t i);
 
 // Windows-1252: 0x80-0x9F through the code page's table, the five bytes it
 // leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) as the control characters of
@@ -44,6 +49,10 @@ class ScopedUtf8Conversion {
   Utf8Conversion previousPadNames_;
   Utf8Conversion previousUserText_;
 };
+
+// Whether the pad names are UTF-8 already (Utf8AsIs is installed for them):
+// the drum maps, which take the bytes as they are, then keep characters whole.
+bool ExportTextIsUtf8();
 
 // A pad name in UTF-8, through the installed conversion (Windows-1252, the
 // drum sampler's usual code page, while none is).

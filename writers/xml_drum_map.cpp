@@ -1,11 +1,13 @@
 #include "writers/xml_drum_map.h"
 
 #include <string>
+#include <string_view>
 
 #include "export/export_state.h"
 #include "writers/atomic_file.h"
 #include "writers/drum_map_order.h"
 #include "writers/note_name.h"
+#include "writers/utf8_conversion.h"
 #include "writers/xml_escape.h"
 
 namespace {
@@ -65,13 +67,29 @@ class LineWriter {
   std::string line_;
 };
 
+// The export state's text as it goes into the file: its bytes, or, when the
+// text is UTF-8 (a kit read as UTF-8), whole characters only (a name cut at
+// 254 bytes loses the character the cut split) and U+FFFE and U+FFFF, which
+// XML cannot hold, as spaces. A text that is not UTF-8 even so (a map name in
+// Windows-1252 beside a UTF-8 kit) keeps its bytes.
+void AppendText(std::string& line, const char* text) {
+  if (ExportTextIsUtf8()) {
+    const std::string whole = Utf8AsIs(text);  // the text, or the text without its cut character
+    if (std::string_view(text).compare(0, whole.size(), whole) == 0) {
+      AppendXmlEscapedUtf8(line, whole, " ");
+      return;
+    }
+  }
+  AppendXmlEscaped(line, text);
+}
+
 void WriteNameLine(LineWriter& out, int note) {
   std::string& line = out.Begin();
   line += "<string name=\"Name\" value=\"";
   const int pad = note - kFirstPadNote;
   if (pad >= 0 && pad < kPadCount) {
     if (exportState.addNoteNames == 1) line += BracketedNoteName(note, exportState.octaveOfNote60);
-    AppendXmlEscaped(line, exportState.padNames[pad]);
+    AppendText(line, exportState.padNames[pad]);
   }
   line += "\"/>";
   out.End();
@@ -87,7 +105,7 @@ bool WriteXmlDrumMap() {
   out.Put("<DrumMap>");
   std::string& name = out.Begin();
   name += "<string name=\"Name\" value=\"";
-  AppendXmlEscaped(name, exportState.mapName);
+  AppendText(name, exportState.mapName);
   name += "\"/>";
   out.End();
   for (const char* text : kHead) out.Put(text);

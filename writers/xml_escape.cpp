@@ -9,7 +9,8 @@ bool IsXmlNonCharacter(std::string_view text, std::size_t i) {
          (static_cast<unsigned char>(text[i + 2]) == 0xBE || static_cast<unsigned char>(text[i + 2]) == 0xBF);
 }
 
-void Append(std::string& out, std::string_view text, bool utf8) {
+// `nonCharacter` null: 8-bit text, copied byte for byte.
+void Append(std::string& out, std::string_view text, const char* nonCharacter) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     switch (c) {
@@ -35,8 +36,8 @@ void Append(std::string& out, std::string_view text, bool utf8) {
         out += "&#13;";
         break;
       default:
-        if (utf8 && IsXmlNonCharacter(text, i)) {
-          out += "\xEF\xBF\xBD";
+        if (nonCharacter != nullptr && IsXmlNonCharacter(text, i)) {
+          out += nonCharacter;
           i += 2;
         } else {
           out += c < 0x20 ? ' ' : static_cast<char>(c);
@@ -48,6 +49,8 @@ void Append(std::string& out, std::string_view text, bool utf8) {
 
 }  // namespace
 
-void AppendXmlEscaped(std::string& out, std::string_view text) { Append(out, text, false); }
+void AppendXmlEscaped(std::string& out, std::string_view text) { Append(out, text, nullptr); }
 
-void AppendXmlEscapedUtf8(std::string& out, std::string_view utf8) { Append(out, utf8, true); }
+void AppendXmlEscapedUtf8(std::string& out, std::string_view utf8, const char* nonCharacter) {
+  Append(out, utf8, nonCharacter);
+}

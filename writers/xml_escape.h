@@ -12,5 +12,7 @@
 void AppendXmlEscaped(std::string& out, std::string_view text);
 
 // Appends UTF-8 text by the same rules; in addition U+FFFE and U+FFFF, which
-// are valid UTF-8 but no XML characters, become U+FFFD.
-void AppendXmlEscapedUtf8(std::string& out, std::string_view utf8);
+// are valid UTF-8 but no XML characters, become `nonCharacter` (U+FFFD
+// unless given; the XML drum map, which writes the other characters XML
+// cannot hold as spaces, gives " ").
+void AppendXmlEscapedUtf8(std::string& out, std::string_view utf8, const char* nonCharacter = "\xEF\xBF\xBD");

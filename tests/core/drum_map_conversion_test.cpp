@@ -86,6 +86,16 @@ TEST(DrumMapConversion, SeveralInputsIntoAFolder) {
   EXPECT_EQ(both.out, out + "Alpha.drm\n");
   EXPECT_NE(both.err.find("Alpha.drm: this run has written that file already"), std::string::npos)
       << both.err;
+  // An input is never written over, also when its map's name makes its own
+  // file name: the other format is still written.
+  test::WriteBytes(dir.File("out/Alpha.txt"), "# Alpha\n36 Kick\n");
+  const Result self =
+      Export({"--format", "reaper,pitchlist", "-o", dir.File("out") + "/", dir.File("out") + "/Alpha.txt"});
+  EXPECT_EQ(self.status, 1);
+  EXPECT_EQ(self.out, out + "Alpha.pitchlist\n");
+  EXPECT_EQ(self.err, "drummap-export: " + out + "Alpha.txt: is the input file " + out +
+                          "Alpha.txt; an input is never overwritten\n");
+  EXPECT_EQ(test::ReadBytes(out + "Alpha.txt"), "# Alpha\n36 Kick\n");
   const Result missing = Export({"-o", dir.File("nowhere") + "/", dir.File("a.txt")});
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find(dir.File("nowhere") + "/Alpha.drm: "), std::string::npos) << missing.err;

@@ -335,6 +335,127 @@ TEST(DrumMapExport, DefaultOutputIsAFileInTheCurrentFolder) {
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"kit.txt", "run", "w"}));
 }
 
+// Only long options take their value after '=': -o takes it as the next
+// argument or glued to it, so "-o=x" writes the file "=x", as getopt reads
+// it.
+TEST(DrumMapExport, WhichSpellingsTakeAnEqualsSign) {
+  const struct {
+    std::vector<std::string> args;
+    const char* file;
+  } cases[] = {
+      {{"-o", "x.xml"}, "x.xml"},   {{"-ox.xml"}, "x.xml"},  {{"-o=x.xml"}, "=x.xml"},
+      {{"-o", "=x.xml"}, "=x.xml"}, {{"--name=x"}, "x.drm"}, {{"--name", "=x"}, "=x.drm"},
+      {{"--name==x"}, "=x.drm"},
+  };
+  test::TempDir dir;
+  test::WriteBytes(dir.File("kit.txt"), "Kick\n");
+  std::filesystem::create_directory(dir.path() / "run");
+  const InFolder inRun(dir.path() / "run");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--format", "xml", dir.File("kit.txt")});
+    const Result r = Export(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(FilesIn("."), std::vector<std::string>{c.file});
+    std::filesystem::remove(c.file);
+  }
+}
+
+// The kit is never the file written: not by -o, not through a link or
+// another name of the same file, not by the default name (kits and REAPER
+// note names are both .txt). Refused before anything is read or made.
+TEST(DrumMapExport, KitIsNeverTheOutput) {
+  test::TempDir dir;
+  const InFolder inDir(dir.path());
+  const std::string kit = test::ReadBytes(test::SourcePath("examples/kits/acoustic.txt"));
+  test::WriteBytes("acoustic.txt", kit);
+  std::filesystem::create_directory("sub");
+  const struct {
+    std::vector<std::string> args;
+    const char* output;  // as the message names it
+    const char* kit;
+  } cases[] = {
+      {{"--format", "reaper", "--name", "acoustic", "acoustic.txt"}, "acoustic.txt", "acoustic.txt"},
+      {{"-o", "acoustic.txt", "acoustic.txt"}, "acoustic.txt", "acoustic.txt"},
+      {{"--format", "binary", "-o", "sub/../acoustic.txt", "./acoustic.txt"},
+       "sub/../acoustic.txt",
+       "./acoustic.txt"},
+#ifndef _WIN32
+      {{"-o", "link.txt", "acoustic.txt"}, "link.txt", "acoustic.txt"},
+      {{"-o", "acoustic.txt", "link.txt"}, "acoustic.txt", "link.txt"},
+      {{"-o", "hard.txt", "acoustic.txt"}, "hard.txt", "acoustic.txt"},
+#endif
+  };
+#ifndef _WIN32
+  std::filesystem::create_symlink("acoustic.txt", "link.txt");
+  std::filesystem::create_hard_link("acoustic.txt", "hard.txt");
+#endif
+  const std::vector<std::string> before = dir.List();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const Result r = Export(c.args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(r.err, "drummap-export: "s + c.output + ": is the kit file " + c.kit +
+                         "; the kit is never overwritten\n");
+    EXPECT_TRUE(test::ReadBytes("acoustic.txt") == kit);
+    EXPECT_EQ(dir.List(), before);
+  }
+}
+
+// --help, --version and the written path on a standard output that cannot
+// take them: exit status 1 and the reason on standard error.
+TEST(DrumMapExport, StandardOutputThatCannotBeWrittenIsAFailure) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("kit.txt"), "Kick\n");
+  const std::vector<std::string> cases[] = {
+      {"--help"},
+      {"--version"},
+      {"-o", dir.File("map.xml"), dir.File("kit.txt")},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    std::ostream closed(nullptr);  // as a stream whose every write fails
+    const Result r = test::RunMain(RunDrumMapExport, "drummap-export", args, &closed);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("drummap-export: standard output: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
+  }
+}
+
+#ifndef _WIN32
+// The written path on standard output shows control bytes as \xNN, like the
+// messages: C0 controls, DEL, C1 controls in UTF-8 and stray bytes 80-9F.
+// Other characters stay as they are.
+TEST(DrumMapExport, PrintedPathIsSafeToShow) {
+  const struct {
+    std::string name;
+    std::string shown;
+  } cases[] = {
+      {"red\x1b[31m.xml", "red\\x1b[31m.xml"},
+      {"tab\tnew\nline\x7f.xml", "tab\\x09new\\x0aline\\x7f.xml"},
+      {"csi\xC2\x9B"
+       "2J.xml",
+       "csi\\xc2\\x9b2J.xml"},
+      {"raw\x9B"
+       "2J.xml",
+       "raw\\x9b2J.xml"},
+      {"\xC3\xA9t\xC3\xA9 \xC5\x9Bwiat \xE2\x82\xAC.xml", "\xC3\xA9t\xC3\xA9 \xC5\x9Bwiat \xE2\x82\xAC.xml"},
+      {"latin1 \xE9t\xE9.xml", "latin1 \xE9t\xE9.xml"},
+  };
+  test::TempDir dir;
+  test::WriteBytes(dir.File("kit.txt"), "Kick\n");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    const Result r = Export({"-o", dir.File(c.name), dir.File("kit.txt")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, dir.File(c.shown) + "\n");
+    EXPECT_TRUE(test::Exists(dir.File(c.name)));
+  }
+}
+#endif
+
 TEST(DrumMapExport, NameOf55BytesIsAccepted) {
   test::TempDir dir;
   test::WriteBytes(dir.File("kit.txt"), "Kick\n");

@@ -262,6 +262,57 @@ TEST(ExportTarget, PermissionsAreHonouredForAnUnprivilegedUser) {
   }
 }
 
+// The real program with its standard output on a full device or closed:
+// exit status 1 and the reason on standard error, for the written path,
+// --help and --version alike.
+TEST(ExportTarget, ProgramFailsWhenStandardOutputCannotBeWritten) {
+  test::TempDir dir;
+  const struct {
+    const char* what;
+    const char* redirect;
+    std::string reason;
+  } outputs[] = {
+      {"full", ">/dev/full", SystemText(ENOSPC)},
+      {"closed", ">&-", SystemText(EBADF)},
+  };
+  const std::vector<std::string> requests[] = {
+      {"--help"}, {"--version"}, {"-o", dir.File("map.xml"), Kit()}, {"-o", "-", Kit()}};
+  for (const auto& output : outputs) {
+    for (const auto& request : requests) {
+      SCOPED_TRACE(std::string(output.what) + " " + ::testing::PrintToString(request));
+      std::vector<std::string> args = {"sh", "-c", std::string("\"$0\" \"$@\" ") + output.redirect,
+                                       ExportProgram()};
+      args.insert(args.end(), request.begin(), request.end());
+      const ProgramResult r = RunProgram(args);
+      ASSERT_TRUE(r.started);
+      EXPECT_EQ(r.exitCode, 1);
+      EXPECT_EQ(r.err, "drummap-export: standard output: " + output.reason + "\n");
+    }
+  }
+}
+
+// A write over the file-size limit (ulimit -f) fails like a full disk: the
+// system's reason, exit status 1, the old file kept and no temporary file;
+// SIGXFSZ does not end the process.
+TEST(ExportTarget, FileSizeLimitIsAFailedWrite) {
+  const ProgramResult probe = RunProgram({"prlimit", "--fsize=4096", "true"});
+  if (!probe.started || probe.exitCode != 0) GTEST_SKIP() << "no prlimit here: " << probe.err;
+  for (const char* format : {"xml", "binary", "midnam"}) {
+    SCOPED_TRACE(format);
+    test::TempDir dir;
+    const std::string target = dir.File("map.out");
+    test::WriteBytes(target, kOldContent);
+    const ProgramResult r =
+        RunProgram({"prlimit", "--fsize=1000", ExportProgram(), "--format", format, "-o", target, Kit()});
+    ASSERT_TRUE(r.started);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "drummap-export: " + target + ": " + SystemText(EFBIG) + "\n");
+    EXPECT_EQ(test::ReadBytes(target), kOldContent);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"map.out"});
+  }
+}
+
 // Real small file systems: a full tmpfs and a read-only one, mounted by root
 // in a mount namespace of their own (gone when the shell ends).
 TEST(ExportTarget, FullAndReadOnlyFileSystems) {

@@ -1,6 +1,7 @@
-// drummap-export stopped by SIGINT, SIGTERM or SIGHUP in the middle of a
-// write: its temporary file goes, the old file stays whole, and the process
-// still ends by the signal. (SIGKILL cannot be caught and is not covered.)
+// drummap-export stopped by SIGINT, SIGTERM, SIGHUP or SIGQUIT in the middle
+// of a write, or right after it made its temporary file: that file goes, the
+// old file stays whole, and the process still ends by the signal. (SIGKILL
+// cannot be caught and is not covered.)
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -88,6 +89,13 @@ TEST(InterruptedExport, TemporaryFileIsRemovedAndTheOldFileKept) {
       {"SIGHUP, XML half written", SIGHUP, {}, "20000"},
       {"SIGTERM, binary", SIGTERM, {"--format", "binary"}, "0"},
       {"SIGINT, binary", SIGINT, {"--format", "binary"}, "0"},
+      {"SIGQUIT, XML half written", SIGQUIT, {}, "20000"},
+      // Right after the create, before the file is registered for clean-up.
+      {"SIGINT, just created", SIGINT, {}, "created"},
+      {"SIGTERM, just created", SIGTERM, {}, "created"},
+      {"SIGHUP, just created", SIGHUP, {}, "created"},
+      {"SIGQUIT, just created", SIGQUIT, {}, "created"},
+      {"SIGTERM, binary, just created", SIGTERM, {"--format", "binary"}, "created"},
   };
   const std::regex temporary(R"(\.map\.drm\.drummap-[a-z0-9]{6}\.tmp)");
   for (const auto& c : cases) {

@@ -34,6 +34,10 @@ TEST(OutputFileName, MadeFromTheMapName) {
       {"CONSOLE", "drm", "CONSOLE.drm"},
       {"COM", "drm", "COM.drm"},
       {"a CON", "drm", "a CON.drm"},
+      // Never taken for an option by the next program it is given to.
+      {"-rf", "txt", "_rf.txt"},
+      {"--help", "drm", "_-help.drm"},
+      {"a-b", "drm", "a-b.drm"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.name));

@@ -8,6 +8,7 @@
 
 #include "export/export_state.h"
 #include "test_support.h"
+#include "writers/utf8_conversion.h"
 
 #ifdef DRUMMAP_HAVE_LIBXML2
 #include <libxml/parser.h>
@@ -224,6 +225,54 @@ TEST_F(XmlDrumMap, EscapedFileParsesAndNamesReadBack) {
   EXPECT_EQ(names[1 + 28], "<&\"'>");
 }
 #endif
+
+// A kit read as UTF-8: a name cut at 254 bytes ends at the last whole
+// character, and U+FFFE and U+FFFF, which XML cannot hold, become spaces, in
+// the pad names and the map name. Any other kit keeps its bytes.
+TEST_F(XmlDrumMap, Utf8KitsKeepWholeCharacters) {
+  const std::string a253(253, 'a'), a252(252, 'a');
+  const struct {
+    const char* what;
+    bool utf8;
+    std::string name;     // before the 254-byte cut
+    std::string written;  // the Name value
+  } cases[] = {
+      {"cut in a 2-byte character", true, a253 + "\xC3\xA9", a253},
+      {"cut in a 3-byte character", true, a252 + "\xE2\x82\xAC", a252},
+      {"cut after a whole character", true, a252 + "\xC3\xA9", a252 + "\xC3\xA9"},
+      {"U+FFFE and U+FFFF", true,
+       "a\xEF\xBF\xBE"
+       "b\xEF\xBF\xBF",
+       "a b "},
+      {"U+FFFD stays", true, "a\xEF\xBF\xBD", "a\xEF\xBF\xBD"},
+      // A Windows-1252 --name beside a UTF-8 kit.
+      {"not UTF-8 even so: the bytes stay", true, "caf\xE9", "caf\xE9"},
+      {"8-bit kit: the byte cut stays", false, a253 + "\xC3\xA9", a253 + "\xC3"},
+      {"8-bit kit: the bytes EF BF BE stay", false, "a\xEF\xBF\xBE", "a\xEF\xBF\xBE"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    exportState.addNoteNames = 0;
+    test::NamePad(0, c.name);
+    std::string mapName = c.name.substr(0, 50);
+    test::SetField(exportState.mapName, mapName);
+    const ScopedUtf8Conversion conversion(c.utf8 ? &Utf8AsIs : &Windows1252ToUtf8);
+    const auto lines = Write();
+    EXPECT_EQ(NameLine(lines, 24), "<string name=\"Name\" value=\"" + c.written + "\"/>");
+    if (c.name.size() < 50) EXPECT_EQ(lines[1], "<string name=\"Name\" value=\"" + c.written + "\"/>");
+#ifdef DRUMMAP_HAVE_LIBXML2
+    // The file declares no encoding: a parser reads it as UTF-8.
+    if (c.utf8 && IsValidUtf8(c.written)) {
+      const std::string bytes = test::ReadBytes(Target());
+      xmlDocPtr doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "map.xml", nullptr,
+                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+      EXPECT_NE(doc, nullptr);
+      xmlFreeDoc(doc);
+    }
+#endif
+  }
+}
 
 TEST_F(XmlDrumMap, ReplacesAnExistingLongerFileCompletely) {
   test::WriteBytes(Target(), std::string(100000, 'z'));

@@ -168,12 +168,16 @@ KitModel ModelKit(const std::string& text) {
     kit.refusal = "1 MiB";
     return kit;
   }
-  const std::string head = text.substr(0, 3);
+  const std::string body = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? text.substr(3) : text;
+  const std::string head = body.substr(0, 4);
+  if (head == std::string("\xFF\xFE\0\0", 4) || head == std::string("\0\0\xFE\xFF", 4)) {
+    kit.refusal = "UTF-32";
+    return kit;
+  }
   if (head.compare(0, 2, "\xFF\xFE") == 0 || head.compare(0, 2, "\xFE\xFF") == 0) {
     kit.refusal = "UTF-16";
     return kit;
   }
-  const std::string body = head == "\xEF\xBB\xBF" ? text.substr(3) : text;
   const bool crOnly = body.find('\n') == std::string::npos;
   // Byte by byte: a line is closed by its break; a final line without one
   // counts too.
@@ -196,6 +200,10 @@ KitModel ModelKit(const std::string& text) {
   if (!crOnly)
     for (std::string& l : kit.lines)
       if (!l.empty() && l.back() == '\r') l.pop_back();
+  // Lines of spaces and tabs after the 96th are no pads (their CRs too).
+  while (kit.lines.size() > static_cast<std::size_t>(kPadCount) &&
+         kit.lines.back().find_first_not_of(" \t\r") == std::string::npos)
+    kit.lines.pop_back();
   for (std::size_t k = 0; k < kit.lines.size(); ++k) {
     if (k == static_cast<std::size_t>(kPadCount)) {
       kit.refusal = "more than 96 lines";
@@ -419,10 +427,25 @@ std::string ReadBack(const std::string& name) {
   return out;
 }
 
+// The bytes the XML drum map holds for a text: the text itself, except from a
+// kit read as UTF-8, where a name cut at 254 bytes loses the character the
+// cut split and U+FFFE and U+FFFF become spaces (a text that is not UTF-8
+// even so keeps its bytes).
+std::string XmlDrumMapText(const Expected& e, const std::string& text) {
+  if (!e.kitIsUtf8) return text;
+  std::string whole = text;
+  if (whole.size() == static_cast<std::size_t>(kPadNameMaxLength))
+    for (int drop = 0; drop < 3 && !IsValidUtf8(whole); ++drop) whole.pop_back();
+  if (!IsValidUtf8(whole)) return text;
+  for (const char* nonCharacter : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"})
+    for (std::size_t at; (at = whole.find(nonCharacter)) != std::string::npos;) whole.replace(at, 3, " ");
+  return whole;
+}
+
 std::string ExpectedXmlName(const Expected& e, int note) {
   if (!IsPadNote(note)) return std::string();
   std::string name = e.noteNames ? "[" + NoteName(note, e.octaveOfNote60) + "]" : std::string();
-  return name + ReadBack(e.padNames[note - kFirstPadNote]);
+  return name + ReadBack(XmlDrumMapText(e, e.padNames[note - kFirstPadNote]));
 }
 
 void CheckXmlLines(const std::string& bytes) {
@@ -491,7 +514,8 @@ void CheckXmlDocument(xmlNode* root, const Expected& e) {
   CHECK(Is(top[0], "string") && HasName(top[0], "Name"), "map name element");
   bool present = false;
   const std::string mapName = Attribute(top[0], "value", &present);
-  CHECK(present && mapName == ReadBack(e.mapName), "map name reads back as '%s'", mapName.c_str());
+  CHECK(present && mapName == ReadBack(XmlDrumMapText(e, e.mapName)), "map name reads back as '%s'",
+        mapName.c_str());
 
   const std::vector<xmlNode*> items = Elements(Named(top, "Map"));
   CHECK(items.size() == static_cast<std::size_t>(kNoteCount), "%zu map entries", items.size());

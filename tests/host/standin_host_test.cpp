@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -195,7 +197,7 @@ TEST(StandinHost, RefusesBadArgumentsAndUnreadableKits) {
       {{Kit("acoustic"), Kit("electronic")}, 2, "usage: standin-host [--list] KIT\n"},
       {{folder.File("missing.txt")},
        1,
-       "standin-host: " + folder.File("missing.txt") + ": cannot open the file\n"},
+       "standin-host: " + folder.File("missing.txt") + ": " + std::strerror(ENOENT) + "\n"},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(::testing::PrintToString(row.args));
