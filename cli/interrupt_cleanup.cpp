@@ -2,7 +2,7 @@
 
 #include <csignal>
 
-#include "writers/atomic_file.h"
+#include "writers/pending_temporary_file.h"
 
 namespace {
 

@@ -25,21 +25,21 @@ struct FileCloser {
 
 }  // namespace
 
-bool ParseKitText(const std::string& text, std::vector<std::string>& names, std::string& error) {
+bool ParseKitText(const std::string& text, std::vector<std::string>& names, std::string& reason) {
   names.assign(kPadCount, std::string());
   if (text.size() > kKitFileMaxBytes) {
-    error = "larger than 1 MiB (a kit file holds at most 96 pad names)";
+    reason = "larger than 1 MiB (a kit file holds at most 96 pad names)";
     return false;
   }
   // After a UTF-8 byte-order mark, which is skipped, another one names the
   // text's real form. UTF-32's marks begin like UTF-16's: test them first.
   const std::size_t first = StartsWith(text, 0, "\xEF\xBB\xBF", 3) ? 3 : 0;
   if (StartsWith(text, first, "\xFF\xFE\0\0", 4) || StartsWith(text, first, "\0\0\xFE\xFF", 4)) {
-    error = "the file is UTF-32 text; save it as UTF-8 or ANSI text";
+    reason = "the file is UTF-32 text; save it as UTF-8 or ANSI text";
     return false;
   }
   if (StartsWith(text, first, "\xFF\xFE", 2) || StartsWith(text, first, "\xFE\xFF", 2)) {
-    error = "the file is UTF-16 text; save it as UTF-8 or ANSI text";
+    reason = "the file is UTF-16 text; save it as UTF-8 or ANSI text";
     return false;
   }
   const bool lf = text.find('\n', first) != std::string::npos;
@@ -55,11 +55,11 @@ bool ParseKitText(const std::string& text, std::vector<std::string>& names, std:
     if (line == kPadCount) {
       // Blank lines after the last pad are no pads.
       if (std::all_of(text.begin() + start, text.end(), IsBlank)) break;
-      error = "more than 96 lines (one pad name a line)";
+      reason = "more than 96 lines (one pad name a line)";
       return false;
     }
     if (std::find(text.begin() + start, text.begin() + end, '\0') != text.begin() + end) {
-      error = "line " + std::to_string(line + 1) + " holds a NUL byte (is it a text file?)";
+      reason = "line " + std::to_string(line + 1) + " holds a NUL byte (is it a text file?)";
       return false;
     }
     names[line++] = text.substr(start, end - start);
@@ -68,13 +68,13 @@ bool ParseKitText(const std::string& text, std::vector<std::string>& names, std:
   return true;
 }
 
-bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string& error) {
+bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string& reason) {
   // C files keep errno: the message is the system's reason ("No such file
   // or directory", "Permission denied", "Is a directory").
   errno = 0;
   const std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path, "rb"));
   if (!in) {
-    error = errno != 0 ? std::strerror(errno) : "cannot open the file";
+    reason = errno != 0 ? std::strerror(errno) : "cannot open the file";
     return false;
   }
   // One byte past the limit is enough to refuse a file that is too large,
@@ -103,10 +103,10 @@ bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string&
     }
   }
   if (std::ferror(in.get())) {
-    error = errno != 0 ? std::strerror(errno) : "cannot read the file";
+    reason = errno != 0 ? std::strerror(errno) : "cannot read the file";
     return false;
   }
-  return ParseKitText(text, names, error);
+  return ParseKitText(text, names, reason);
 }
 
 Utf8Conversion KitTextConversion(const std::vector<std::string>& names) {

@@ -16,8 +16,8 @@ constexpr std::size_t kKitFileMaxBytes = 1024 * 1024;
 // the first byte after the 96th line that is not blank, so an endless input
 // ends the read quickly and memory stays bounded. The text is then parsed as
 // ParseKitText does. On failure returns false with a one-line reason in
-// `error`: the system's reason when the file cannot be opened or read.
-bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string& error);
+// `reason`: the system's reason when the file cannot be opened or read.
+bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string& reason);
 
 // Parses kit text already in memory into 96 names:
 // - more than kKitFileMaxBytes bytes is refused;
@@ -31,7 +31,7 @@ bool ReadKitFile(const char* path, std::vector<std::string>& names, std::string&
 //   there is refused;
 // - a NUL byte in a line is refused, naming the line (1 for the first).
 // Names are returned whole; the caller cuts them to 254 bytes.
-bool ParseKitText(const std::string& text, std::vector<std::string>& names, std::string& error);
+bool ParseKitText(const std::string& text, std::vector<std::string>& names, std::string& reason);
 
 // How the kit's names become UTF-8 for the note-name formats: a kit whose
 // text is valid UTF-8 is taken as it is, any other kit as Windows-1252, the

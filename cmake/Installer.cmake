@@ -23,24 +23,27 @@ function(drummap_add_setup target)
   add_custom_command(OUTPUT ${ARG_OUTPUT}
     COMMAND ${DRUMMAP_MAKENSIS} -V2 -INPUTCHARSET UTF8
             -DVERSION=${ARG_VERSION} -DTARGET=${nsis_target}
+            "-DPRODUCT=${DRUMMAP_PRODUCT_NAME}" -DFILE_BASE_NAME=${DRUMMAP_FILE_BASE_NAME}
+            -DCLSID=${DRUMMAP_CLSID} -DWIZARD_LIST_KEY=${DRUMMAP_WIZARD_LIST_KEY}
             -DMODULE=${ARG_MODULE} -DREADME=${readme} -DOUTFILE=${ARG_OUTPUT}
             ${CMAKE_SOURCE_DIR}/package/setup.nsi
-    DEPENDS ${CMAKE_SOURCE_DIR}/package/setup.nsi ${ARG_MODULE} ${readme} ${ARG_DEPENDS}
+    DEPENDS ${CMAKE_SOURCE_DIR}/package/setup.nsi ${CMAKE_SOURCE_DIR}/cmake/Product.cmake ${ARG_MODULE} ${readme}
+            ${ARG_DEPENDS}
     COMMENT "Building ${ARG_OUTPUT}"
     VERBATIM)
   add_custom_target(${target} ALL DEPENDS ${ARG_OUTPUT})
 endfunction()
 
 # The module as shipped: stripped, as in the ZIP.
-set(DRUMMAP_SHIPPED_MODULE ${CMAKE_BINARY_DIR}/package/KorvatDrumMapExport.dll)
+set(DRUMMAP_SHIPPED_MODULE ${CMAKE_BINARY_DIR}/package/${DRUMMAP_FILE_BASE_NAME}.dll)
 add_custom_command(OUTPUT ${DRUMMAP_SHIPPED_MODULE}
   COMMAND ${CMAKE_STRIP} --strip-all -o ${DRUMMAP_SHIPPED_MODULE} $<TARGET_FILE:KorvatDrumMap>
   DEPENDS KorvatDrumMap
   VERBATIM)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  set(DRUMMAP_SETUP ${CMAKE_BINARY_DIR}/KorvatDrumMapExport-${PROJECT_VERSION}-win64-setup.exe)
+  set(DRUMMAP_SETUP ${CMAKE_BINARY_DIR}/${DRUMMAP_FILE_BASE_NAME}-${PROJECT_VERSION}-win64-setup.exe)
 else()
-  set(DRUMMAP_SETUP ${CMAKE_BINARY_DIR}/KorvatDrumMapExport-${PROJECT_VERSION}-setup.exe)
+  set(DRUMMAP_SETUP ${CMAKE_BINARY_DIR}/${DRUMMAP_FILE_BASE_NAME}-${PROJECT_VERSION}-setup.exe)
 endif()
 drummap_add_setup(setup OUTPUT ${DRUMMAP_SETUP} MODULE ${DRUMMAP_SHIPPED_MODULE} VERSION ${PROJECT_VERSION})

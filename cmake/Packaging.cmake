@@ -18,7 +18,7 @@ install(TARGETS KorvatDrumMap
   ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME KorvatDrumMapExport)
+set(CPACK_PACKAGE_NAME ${DRUMMAP_FILE_BASE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_SYSTEM_NAME win32)
 # The static runtime brings its debug information along: leave it out.

@@ -5,6 +5,7 @@
 #include "export/export_state.h"
 #include "export/settings.h"
 #include "platform/ansi_text.h"
+#include "platform/hresult.h"
 #include "ui/options_dialog.h"
 #include "writers/utf8_conversion.h"
 
@@ -34,7 +35,7 @@ class RunClaim {
 HRESULT RunExport(HINSTANCE resources, HostKit* kit) {
   if (kit == nullptr) return E_POINTER;
   const RunClaim claim;
-  if (!claim.claimed()) return HRESULT_FROM_WIN32(ERROR_BUSY);
+  if (!claim.claimed()) return ResultFromError(ERROR_BUSY);
 
   ResetExportState();
   // GetPad exactly once per pad, in ascending order; each name is copied
@@ -50,8 +51,7 @@ HRESULT RunExport(HINSTANCE resources, HostKit* kit) {
   SetLastError(ERROR_SUCCESS);
   if (DialogBoxParamA(resources, MAKEINTRESOURCEA(kOptionsDialogId), GetForegroundWindow(), OptionsDialogProc,
                       0) == -1) {
-    const DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    return ResultFromError(GetLastError());
   }
   if (exportState.fileSaved != 0) SaveSettings();
   return S_OK;

@@ -118,20 +118,20 @@ int main(int argc, char** argv) {
 
   // The path was chosen on purpose: an existing file is replaced. A failed
   // write shows the writer's message, which is passed on.
-  std::string problem;
+  std::string reason;
   const bool closed = driver::WaitUntil(
       [&] {
         // The overwrite question is a message box titled like the save dialog.
         if (HWND question = WaitForWindow(driver::kSaveTitle, save, 0); question != nullptr)
           driver::Answer(question, IDYES);
         if (HWND error = WaitForWindow(driver::kErrorTitle, nullptr, 0); error != nullptr) {
-          problem = driver::MessageText(error);
+          reason = driver::MessageText(error);
           driver::Answer(error, IDOK);
         }
         return !IsWindow(dialog) || !IsWindowVisible(dialog);
       },
       timeoutMs);
-  if (!problem.empty()) return Fail("the wizard could not write " + drumMap + ": " + problem);
+  if (!reason.empty()) return Fail("the wizard could not write " + drumMap + ": " + reason);
   if (!closed) return Fail("the options dialog did not close");
   return 0;
 }

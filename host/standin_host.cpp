@@ -89,9 +89,9 @@ int RunStandinHost(int argc, const char* const* argv, std::ostream& out, std::os
   if (kitPath == nullptr && !listOnly) return Usage(err);
 
   std::vector<std::string> names;
-  std::string problem;
-  if (kitPath != nullptr && !ReadKitFile(kitPath, names, problem)) {
-    err << "standin-host: " << kitPath << ": " << problem << '\n';
+  std::string reason;
+  if (kitPath != nullptr && !ReadKitFile(kitPath, names, reason)) {
+    err << "standin-host: " << kitPath << ": " << reason << '\n';
     return 1;
   }
 

@@ -4,15 +4,20 @@
 ; Programs and Features. Built by cmake/Installer.cmake:
 ;
 ;   makensis -DVERSION=0.5.0 -DTARGET=x86-unicode -DMODULE=KorvatDrumMapExport.dll
-;            -DREADME=ReadMe.txt -DOUTFILE=KorvatDrumMapExport-0.5.0-setup.exe setup.nsi
+;            -DREADME=ReadMe.txt -DOUTFILE=KorvatDrumMapExport-0.5.0-setup.exe
+;            "-DPRODUCT=Korvat DrumMap Export" -DFILE_BASE_NAME=KorvatDrumMapExport
+;            -DCLSID={D169D29F-...} -DWIZARD_LIST_KEY=Software\Ostrevane\VbWizards setup.nsi
+;
+; The product's names, the class id and the host's key come from
+; cmake/Product.cmake, where they are written once.
 ;
 ; TARGET x86-unicode is the product: the 32-bit module for the 32-bit host,
 ; into the 32-bit Program Files folder. amd64-unicode builds the same Setup
 ; around the x86_64 module, for the tests on machines that cannot start
 ; 32-bit programs.
 
-!ifndef VERSION | MODULE | README | OUTFILE | TARGET
-  !error "define VERSION, MODULE, README, OUTFILE and TARGET"
+!ifndef VERSION | MODULE | README | OUTFILE | TARGET | PRODUCT | FILE_BASE_NAME | CLSID | WIZARD_LIST_KEY
+  !error "define VERSION, MODULE, README, OUTFILE, TARGET, PRODUCT, FILE_BASE_NAME, CLSID and WIZARD_LIST_KEY"
 !endif
 
 Target ${TARGET}
@@ -20,20 +25,18 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestDPIAware true
 
-!define PRODUCT "Korvat DrumMap Export"
 ; Our files carry the product's name, so that they never take the name of
 ; another program's file in a shared folder.
-!define MODULE_NAME "KorvatDrumMapExport.dll"
+!define MODULE_NAME "${FILE_BASE_NAME}.dll"
 !define README_NAME "${PRODUCT} ReadMe.txt"
 !define UNINSTALLER "Uninstall ${PRODUCT}.exe"
 ; A file of ours kept aside under this suffix until the new one is in place.
 !define BACKUP_SUFFIX ".old"
 ; CLSID_DrumMapWizard, the keys its registration writes, and our entry in
 ; Programs and Features.
-!define CLSID "{D169D29F-53D1-4873-BD56-9082F52434D0}"
 !define CLASS_KEY "CLSID\${CLSID}"
-!define WIZARD_KEY "Software\Ostrevane\VbWizards\${CLSID}"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvatDrumMapExport"
+!define WIZARD_KEY "${WIZARD_LIST_KEY}\${CLSID}"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${FILE_BASE_NAME}"
 ; Values of the entry that record what Setup installed: a stamp of each file
 ; (see FileStamp) and the outermost folder that Setup created.
 !define STAMP_MODULE "SetupStampModule"

@@ -1,6 +1,6 @@
 // The few file operations that differ between Windows and POSIX. Everything
-// else in the writers is standard C++. A call that fails puts into `why` the
-// reason, one line: the system's text for the error, or a reason of its own.
+// else in the writers is standard C++. A call that fails puts into `reason`
+// one line: the system's text for the error, or a reason of its own.
 #pragma once
 
 #include <cstdio>
@@ -40,7 +40,7 @@ struct TargetFile {
 // refused and left alone. POSIX: a link is followed only where the kernel
 // would follow it with fs.protected_symlinks=1: in a world-writable sticky
 // folder only a link of the caller or of the folder's owner.
-bool ResolveTarget(const char* path, TargetFile& target, std::string& why);
+bool ResolveTarget(const char* path, TargetFile& target, std::string& reason);
 
 // Creates the file `path` (beside the target, in its folder) for binary
 // writing; fails if anything already exists there (and then sets
@@ -48,15 +48,15 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why);
 // bits (owner, group and access ACL where the process may set them) or its
 // attributes before anything is written into it.
 std::FILE* CreateNewFile(const TargetFile& target, const std::string& path, bool& nameTaken,
-                         std::string& why);
+                         std::string& reason);
 
 // Pushes the file's written data to the storage device.
-bool SyncFile(std::FILE* file, std::string& why);
+bool SyncFile(std::FILE* file, std::string& reason);
 
 // Moves the file `from` (beside the target) over the target in one step.
 // Fails, leaving both untouched, when the target is read-only or cannot be
 // replaced.
-bool MoveFileOver(const TargetFile& target, const std::string& from, std::string& why);
+bool MoveFileOver(const TargetFile& target, const std::string& from, std::string& reason);
 
 // Removes `path` (POSIX: the file of that name in the open folder `folder`,
 // when it is not -1); failures are ignored (used only to clean up). Safe to

@@ -100,12 +100,12 @@ class ShownPath {
 };
 
 // The text of the link opened as `link` (without following it).
-bool ReadLink(int link, std::size_t sizeHint, std::string& text, std::string& why) {
+bool ReadLink(int link, std::size_t sizeHint, std::string& text, std::string& reason) {
   std::vector<char> buffer(sizeHint + 2);
   for (;;) {
     const ssize_t got = ::readlinkat(link, "", buffer.data(), buffer.size());
     if (got < 0) {
-      why = ErrorText(errno);
+      reason = ErrorText(errno);
       return false;
     }
     if (static_cast<std::size_t>(got) < buffer.size()) {
@@ -192,11 +192,11 @@ TargetFile& TargetFile::operator=(TargetFile&& other) noexcept {
 // takes its place, and nothing is ever looked up by the whole path again.
 // Link texts are walked rather than joined, so a chain of relative links
 // never grows into a path that is too long.
-bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
+bool ResolveTarget(const char* path, TargetFile& target, std::string& reason) {
   target = TargetFile();
   const std::string given = path;
   if (given.empty()) {
-    why = ErrorText(ENOENT);
+    reason = ErrorText(ENOENT);
     return false;
   }
   std::vector<std::string> pending;
@@ -205,7 +205,7 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
   shown.Start(given[0] == '/');
   Descriptor folder(::open(given[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (!folder.valid()) {
-    why = ErrorText(errno);
+    reason = ErrorText(errno);
     return false;
   }
   int links = 0;
@@ -216,13 +216,13 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
     if (name == "." || name == "..") {
       if (last) {
         target.path = shown.With(name);
-        why = ErrorText(EISDIR);
+        reason = ErrorText(EISDIR);
         return false;
       }
       if (name == "..") {
         folder.Reset(::openat(folder.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (!folder.valid()) {
-          why = ErrorText(errno);
+          reason = ErrorText(errno);
           return false;
         }
         shown.Enter(name);
@@ -241,25 +241,25 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
         return true;
       }
       // A missing folder shows as the temporary file that cannot be made.
-      why = error == ENOENT ? "cannot create a file in its folder: " + ErrorText(error) : ErrorText(error);
+      reason = error == ENOENT ? "cannot create a file in its folder: " + ErrorText(error) : ErrorText(error);
       return false;
     }
     if (S_ISLNK(info.st_mode)) {
       target.throughLink = true;
       if (++links > kMaxLinks) {
-        why = ErrorText(ELOOP);
+        reason = ErrorText(ELOOP);
         return false;
       }
       if (!MayFollow(folder.get(), info)) {
-        why = "not following the link " + shown.With(name) +
-              ": it is in a world-writable sticky folder and belongs to neither this user nor the "
-              "folder's owner";
+        reason = "not following the link " + shown.With(name) +
+                 ": it is in a world-writable sticky folder and belongs to neither this user nor the "
+                 "folder's owner";
         return false;
       }
       std::string text;
-      if (!ReadLink(node.get(), static_cast<std::size_t>(info.st_size), text, why)) return false;
+      if (!ReadLink(node.get(), static_cast<std::size_t>(info.st_size), text, reason)) return false;
       if (text.empty()) {
-        why = ErrorText(ENOENT);
+        reason = ErrorText(ENOENT);
         return false;
       }
       if (text[0] == '/') {
@@ -271,7 +271,7 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
     }
     if (!last) {
       if (!S_ISDIR(info.st_mode)) {
-        why = ErrorText(ENOTDIR);
+        reason = ErrorText(ENOTDIR);
         return false;
       }
       folder.Reset(node.Release());
@@ -280,22 +280,22 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
     }
     target.path = shown.With(name);
     if (S_ISDIR(info.st_mode)) {
-      why = ErrorText(EISDIR);
+      reason = ErrorText(EISDIR);
       return false;
     }
     if (!S_ISREG(info.st_mode)) {
-      why = "not a regular file";
+      reason = "not a regular file";
       return false;
     }
     // A file without any write permission bit is read-only, as it would be
     // on Windows; refuse it even where rename() (or root) would not.
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-      why = "the file is read-only";
+      reason = "the file is read-only";
       return false;
     }
     // rename() needs only a writable folder: ask about the file itself.
     if (::faccessat(folder.get(), name.c_str(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0) {
-      why = ErrorText(errno);
+      reason = ErrorText(errno);
       return false;
     }
     target.exists = true;
@@ -309,12 +309,12 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
   }
   // Only "/" or names that lead nowhere else ("a/..") end here.
   target.path = shown.With("");
-  why = ErrorText(EISDIR);
+  reason = ErrorText(EISDIR);
   return false;
 }
 
 std::FILE* CreateNewFile(const TargetFile& target, const std::string& path, bool& nameTaken,
-                         std::string& why) {
+                         std::string& reason) {
   nameTaken = false;
   const char* name = NameOf(path.c_str());
   // Readable only by its owner until it has the old file's permissions.
@@ -322,7 +322,7 @@ std::FILE* CreateNewFile(const TargetFile& target, const std::string& path, bool
                           target.exists ? 0600 : 0666);
   if (fd < 0) {
     nameTaken = errno == EEXIST;
-    why = ErrorText(errno);
+    reason = ErrorText(errno);
     return nullptr;
   }
   if (target.exists) {
@@ -344,22 +344,22 @@ std::FILE* CreateNewFile(const TargetFile& target, const std::string& path, bool
   }
   std::FILE* file = ::fdopen(fd, "wb");
   if (file == nullptr) {
-    why = ErrorText(errno);
+    reason = ErrorText(errno);
     ::close(fd);
     ::unlinkat(target.folder, name, 0);
   }
   return file;
 }
 
-bool SyncFile(std::FILE* file, std::string& why) {
+bool SyncFile(std::FILE* file, std::string& reason) {
   if (::fsync(::fileno(file)) == 0) return true;
-  why = ErrorText(errno);
+  reason = ErrorText(errno);
   return false;
 }
 
-bool MoveFileOver(const TargetFile& target, const std::string& from, std::string& why) {
+bool MoveFileOver(const TargetFile& target, const std::string& from, std::string& reason) {
   if (::renameat(target.folder, NameOf(from.c_str()), target.folder, target.name.c_str()) == 0) return true;
-  why = "cannot replace the file: " + ErrorText(errno);
+  reason = "cannot replace the file: " + ErrorText(errno);
   return false;
 }
 

@@ -128,7 +128,7 @@ bool ReadSymbolicLink(const std::string& path, std::string& destination) {
 
 }  // namespace
 
-bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
+bool ResolveTarget(const char* path, TargetFile& target, std::string& reason) {
   target = TargetFile();
   std::string current = path;
   // Under Wine a Unix symbolic link looks like the file it names: only the
@@ -141,21 +141,21 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (file.valid()) {
       if (GetFileType(file.get()) != FILE_TYPE_DISK) {  // NUL, CON, COM1, pipes
-        why = "not a regular file";
+        reason = "not a regular file";
         return false;
       }
       BY_HANDLE_FILE_INFORMATION info;
       if (!GetFileInformationByHandle(file.get(), &info)) {
-        why = ErrorText(GetLastError());
+        reason = ErrorText(GetLastError());
         return false;
       }
       if (!FinalPath(file.get(), target.path)) target.path = current;
       if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        why = "Is a directory";
+        reason = "Is a directory";
         return false;
       }
       if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        why = "the file is read-only";
+        reason = "the file is read-only";
         return false;
       }
       target.exists = true;
@@ -165,7 +165,7 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
     // A missing folder shows when the temporary file cannot be created.
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-      why = ErrorText(error);
+      reason = ErrorText(error);
       return false;
     }
     // Nothing there, or a symbolic link whose destination is missing: that
@@ -177,7 +177,7 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
     }
     target.throughLink = true;
     if (links == kMaxLinks || !ReadSymbolicLink(current, current)) {
-      why = "a link that cannot be followed";
+      reason = "a link that cannot be followed";
       return false;
     }
   }
@@ -186,7 +186,7 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& why) {
   const Handle writable(
       CreateFileA(target.path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!writable.valid()) {
-    why = ErrorText(GetLastError());
+    reason = ErrorText(GetLastError());
     return false;
   }
   return true;
@@ -205,7 +205,8 @@ TargetFile& TargetFile::operator=(TargetFile&& other) noexcept {
   return *this;
 }
 
-std::FILE* CreateNewFile(const TargetFile& like, const std::string& name, bool& nameTaken, std::string& why) {
+std::FILE* CreateNewFile(const TargetFile& like, const std::string& name, bool& nameTaken,
+                         std::string& reason) {
   nameTaken = false;
   const char* path = name.c_str();
   // Shared for deletion so that an interrupted run can remove it while open.
@@ -215,44 +216,44 @@ std::FILE* CreateNewFile(const TargetFile& like, const std::string& name, bool& 
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-    why = ErrorText(error);
+    reason = ErrorText(error);
     return nullptr;
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
   if (fd < 0) {
-    why = std::strerror(errno);
+    reason = std::strerror(errno);
     CloseHandle(handle);
     DeleteFileA(path);
     return nullptr;
   }
   std::FILE* file = _fdopen(fd, "wb");
   if (file == nullptr) {
-    why = std::strerror(errno);
+    reason = std::strerror(errno);
     _close(fd);
     DeleteFileA(path);
   }
   return file;
 }
 
-bool SyncFile(std::FILE* file, std::string& why) {
+bool SyncFile(std::FILE* file, std::string& reason) {
   if (_commit(_fileno(file)) == 0) return true;
-  why = std::strerror(errno);
+  reason = std::strerror(errno);
   return false;
 }
 
-bool MoveFileOver(const TargetFile& target, const std::string& temporary, std::string& why) {
+bool MoveFileOver(const TargetFile& target, const std::string& temporary, std::string& reason) {
   const char* from = temporary.c_str();
   const char* to = target.path.c_str();
   // Windows refuses to replace a read-only file; say so explicitly, since
   // Wine lets an administrator do it.
   const DWORD attributes = GetFileAttributesA(to);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    why = "the file is read-only";
+    reason = "the file is read-only";
     return false;
   }
   // One rename; fails on a target held open without sharing.
   if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) return true;
-  why = "cannot replace the file: " + ErrorText(GetLastError());
+  reason = "cannot replace the file: " + ErrorText(GetLastError());
   return false;
 }
 

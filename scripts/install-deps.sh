@@ -23,5 +23,25 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-as_root apt-get update -qq
-as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# On a busy machine another install may hold the package manager's locks:
+# wait for them (apt's own timeout for the dpkg lock, and retries for the
+# package lists' lock, which update takes without waiting) instead of failing.
+apt_waiting() {
+  local attempt out
+  for attempt in $(seq 60); do
+    if out=$(as_root apt-get -o DPkg::Lock::Timeout=600 "$@" 2>&1); then
+      return 0
+    fi
+    if ! grep -qiE 'could not get lock|unable to (acquire|lock)' <<<"$out"; then
+      echo "$out" >&2
+      return 1
+    fi
+    echo "install-deps: the package manager is in use by another program, waiting ($attempt)" >&2
+    sleep 10
+  done
+  echo "$out" >&2
+  return 1
+}
+apt_waiting update -qq
+apt_waiting install -y -qq --no-install-recommends "${missing[@]}"

@@ -14,10 +14,23 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 scripts/install-deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j2 >/dev/null
+
+# Runs a build step without its chatter; when it fails, shows what it said.
+quietly() {
+  local log
+  log=$(mktemp)
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "package: '$*' failed" >&2
+    exit 1
+  fi
+  rm -f "$log"
+}
+quietly cmake --preset mingw
+quietly cmake --build --preset mingw
 rm -f build/mingw/KorvatDrumMapExport-*.zip
-(cd build/mingw && cpack >/dev/null)
+(cd build/mingw && quietly cpack)
 zip=$(ls build/mingw/KorvatDrumMapExport-*-win32.zip)
 mkdir -p out
 cp "$zip" out/
@@ -63,8 +76,8 @@ if scripts/can-run-32bit.sh; then
   arch=win32 module=$dll
 else
   arch=win64
-  cmake --preset mingw64 >/dev/null
-  cmake --build --preset mingw64 -j2 --target KorvatDrumMap >/dev/null
+  quietly cmake --preset mingw64
+  quietly cmake --build --preset mingw64 --target KorvatDrumMap
   module=$root/build/mingw64/server/KorvatDrumMapExport.dll
   echo "running the scripts with the x86_64 module (this machine cannot start 32-bit programs)"
 fi
@@ -114,7 +127,7 @@ same_module build/mingw/package/KorvatDrumMapExport.dll "$dll" || fail "Setup's 
 if [ $arch = win32 ]; then
   installer=$setup installed_module=build/mingw/package/KorvatDrumMapExport.dll
 else
-  cmake --build --preset mingw64 -j2 --target setup >/dev/null
+  quietly cmake --build --preset mingw64 --target setup
   installer=build/mingw64/KorvatDrumMapExport-$version-win64-setup.exe
   installed_module=build/mingw64/package/KorvatDrumMapExport.dll
   echo "running the x86_64 twin of Setup (this machine cannot start 32-bit programs)"

@@ -37,9 +37,6 @@ if ! { cmake --preset $preset && cmake --build --preset $preset --target KorvatD
   exit 1
 fi
 
-# Wine sees the Unix root as drive Z:.
-winpath() { echo "Z:${1//\//\\}"; }
-
 interactive=no
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then interactive=yes; fi
 

@@ -9,7 +9,7 @@ out=$(realpath -m "${1:-docs/options-dialog.png}")
 build=$root/build/mingw64
 
 [ -f "$build/build.ninja" ] || cmake --preset mingw64 >/dev/null
-cmake --build --preset mingw64 -j2 --target options_dialog_preview >/dev/null
+cmake --build --preset mingw64 --target options_dialog_preview >/dev/null
 
 # A Wine session on an Xvfb screen of its own, so that nothing else appears
 # in the picture. Its prefix has Wine's own fonts (package fonts-wine): the

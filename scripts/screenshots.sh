@@ -18,34 +18,28 @@ build=$root/build/mingw64
 mkdir -p "$out"
 
 scripts/screenshot-dialog.sh "$out/options-dialog.png"
-cmake --build --preset mingw64 -j2 --target setup standin-host window-tool drummap-export >/dev/null
+cmake --build --preset mingw64 --target setup standin-host window-tool drummap-export >/dev/null
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 setup=$build/KorvatDrumMapExport-$version-win64-setup.exe
 
 work=$(mktemp -d)
 prefix=$work/prefix
-for n in $(seq 150 199); do
-  [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] && break
-done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$n"
 host=
 cleanup() {
   if [ -n "$host" ]; then kill "$host" 2>/dev/null || true; fi
   scripts/wine-session.sh stop "$prefix" win64 || true
-  kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+# A session on an Xvfb screen of its own (wine-session.sh checks that it came
+# up and stops it again).
 echo "a fresh Wine prefix (about 20 s)"
-scripts/wine-session.sh start "$prefix" win64 >/dev/null
+DISPLAY=$(DISPLAY='' scripts/wine-session.sh start "$prefix" win64)
+export DISPLAY
 # shellcheck source=/dev/null
 . scripts/wine-env.sh "$prefix" win64
 
 tool() { "$WINE" "$build/tests/installer/window-tool.exe" "$@"; }
-winpath() { echo "Z:${1//\//\\}"; }
 # Cuts the window so titled out of the screen, once Wine has drawn it.
 shoot() {  # TITLE FILE
   local x y w h

@@ -1,6 +1,6 @@
 # Sourced: sets Wine's environment for a private prefix of the given kind.
 # usage: . wine-env.sh PREFIX win32|win64
-# Defines WINE (the loader to run programs with).
+# Defines WINE (the loader to run programs with) and winpath.
 # shellcheck shell=bash disable=SC2034  # WINE is for the scripts that source this
 export WINEPREFIX=$1 WINEARCH=$2 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ "$2" = win64 ]; then
@@ -11,3 +11,6 @@ if [ "$2" = win64 ]; then
 else
   WINE=wine
 fi
+
+# The Windows form of a Unix path: Wine sees the Unix root as drive Z:.
+winpath() { echo "Z:${1//\//\\}"; }

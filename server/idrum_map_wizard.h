@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "export/host_kit.h"
+#include "drummap_product.h"
 #include "server/guids.h"
 
 struct IDrumMapWizard : public IUnknown {
@@ -24,7 +25,7 @@ struct IDrumMapWizard : public IUnknown {
 
 // The host's list of wizards under HKEY_LOCAL_MACHINE: one empty subkey per
 // wizard, named by its class id. Registration writes it; the host reads it.
-inline constexpr char kWizardListKey[] = "Software\\Ostrevane\\VbWizards";
+inline constexpr char kWizardListKey[] = DRUMMAP_WIZARD_LIST_KEY;
 
-inline constexpr char kWizardName[] = "Korvat DrumMap Export";
+inline constexpr char kWizardName[] = DRUMMAP_PRODUCT_NAME;
 inline constexpr std::int32_t kWizardNameSize = sizeof kWizardName;  // 22, terminator included

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/hresult.h"
 #include "platform/registry_fault_hook.h"
 #include "platform/registry_key.h"
 #include "server/idrum_map_wizard.h"
@@ -69,18 +70,16 @@ void DeleteKey(HKEY parent, const char* name) {
 
 }  // namespace
 
-HRESULT ErrorResult(DWORD error) { return static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu)); }
-
 HRESULT ReadModulePath(HMODULE module, wchar_t (&path)[kModulePathSize]) {
   const DWORD length = GetModuleFileNameW(module, path, kModulePathSize);
   if (length == 0) {
     path[0] = '\0';
-    return ErrorResult(GetLastError());
+    return ResultFromError(GetLastError());
   }
   // A name that fills the whole buffer was cut.
   if (length >= static_cast<DWORD>(kModulePathSize)) {
     path[0] = '\0';
-    return ErrorResult(ERROR_INSUFFICIENT_BUFFER);
+    return ResultFromError(ERROR_INSUFFICIENT_BUFFER);
   }
   return S_OK;
 }
@@ -99,13 +98,15 @@ HRESULT RegisterWizardClass(CLSID classId, const char* className, const wchar_t*
   wsprintfA(threadingModelText, "%ls", threadingModel);
 
   RegistryKey classKey;
-  if (const LSTATUS error = CreateKey(HKEY_CLASSES_ROOT, classKeyPath, classKey)) return ErrorResult(error);
-  if (const LSTATUS error = SetDefaultValue(classKey.get(), className)) return ErrorResult(error);
+  if (const LSTATUS error = CreateKey(HKEY_CLASSES_ROOT, classKeyPath, classKey))
+    return ResultFromError(error);
+  if (const LSTATUS error = SetDefaultValue(classKey.get(), className)) return ResultFromError(error);
   RegistryKey serverKey;
-  if (const LSTATUS error = CreateKey(classKey.get(), serverKeyPath, serverKey)) return ErrorResult(error);
-  if (const LSTATUS error = SetDefaultValue(serverKey.get(), modulePath)) return ErrorResult(error);
+  if (const LSTATUS error = CreateKey(classKey.get(), serverKeyPath, serverKey))
+    return ResultFromError(error);
+  if (const LSTATUS error = SetDefaultValue(serverKey.get(), modulePath)) return ResultFromError(error);
   if (const LSTATUS error = SetStringValue(serverKey.get(), "ThreadingModel", threadingModelText))
-    return ErrorResult(error);
+    return ResultFromError(error);
   classKey.Close();
   serverKey.Close();
 
@@ -113,7 +114,7 @@ HRESULT RegisterWizardClass(CLSID classId, const char* className, const wchar_t*
   WizardKeyPath(classIdText, wizardKeyPath);
   RegistryKey wizardKey;
   if (const LSTATUS error = CreateKey(HKEY_LOCAL_MACHINE, wizardKeyPath, wizardKey))
-    return ErrorResult(error);
+    return ResultFromError(error);
   return S_OK;
 }
 

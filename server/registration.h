@@ -17,8 +17,9 @@ HRESULT ReadModulePath(HMODULE module, wchar_t (&path)[kModulePathSize]);
 // subkey `serverKeyName` with the default value `modulePath` and the value
 // "ThreadingModel" = `threadingModel`; the empty key under the host's wizard
 // list. `modulePath` is written with the wide registry call, exactly as
-// given. Stops at the first failure and returns its error (see ErrorResult);
-// what was written before it stays. S_OK when all four are written.
+// given. Stops at the first failure and returns its error as an HRESULT
+// (platform/hresult.h); what was written before it stays. S_OK when all four
+// are written.
 HRESULT RegisterWizardClass(CLSID classId, const char* className, const wchar_t* modulePath,
                             const wchar_t* threadingModel, const wchar_t* serverKeyName);
 
@@ -30,6 +31,3 @@ HRESULT UnregisterWizardClass(CLSID classId);
 // an empty name (which would name the parent itself); otherwise S_OK, also
 // when the key does not exist or cannot be removed completely.
 HRESULT DeleteKeyTree(HKEY parent, const char* subkey);
-
-// A platform error code as an HRESULT: 0x80070000 with the code's low 16 bits.
-HRESULT ErrorResult(DWORD error);

@@ -14,12 +14,14 @@
 // its other names keep the old content.
 //
 // The temporary file is ".NAME.drummap-XXXXXX.tmp" in the final file's
-// folder (NAME the final file's name, XXXXXX random).
+// folder (NAME the final file's name, XXXXXX random). Why a write failed is
+// kept for LastWriteFailure() (writers/write_failure.h); "-o -" collects the
+// bytes instead (writers/write_capture.h); the tests' seams are in
+// writers/write_seams.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
-#include <functional>
 #include <string>
 
 #include "platform/file_ops.h"
@@ -46,7 +48,7 @@ class AtomicFile {
   bool Commit();
 
  private:
-  void Fail(const std::string& why);
+  void Fail(const std::string& reason);
   void Discard();
 
   TargetFile resolved_;   // the final file, links followed, and its folder
@@ -61,63 +63,3 @@ class AtomicFile {
 // Writes `bytes` as the whole new content of `target` through an AtomicFile:
 // true only when all of it is there; otherwise the target is as it was.
 bool WriteWholeFile(const char* target, const std::string& bytes);
-
-// Why the last AtomicFile failed, on one line: the system's text for the
-// error (with the step that failed where the text alone would mislead) or a
-// reason such as "not a regular file". Empty when it succeeded.
-std::string LastWriteFailure();
-
-// For a handler of a fatal signal: removes the temporary file an AtomicFile
-// is writing at that moment, if any. Async-signal-safe.
-void RemoveTemporaryFileNow();
-
-// While the guard lives, AtomicFile collects what is written in `bytes`
-// instead of a file: no file is looked at or made, and Commit only succeeds.
-// drummap-export's "-o -" writes the collected map to standard output.
-class ScopedWriteCapture {
- public:
-  explicit ScopedWriteCapture(std::string& bytes);
-  ~ScopedWriteCapture();
-  ScopedWriteCapture(const ScopedWriteCapture&) = delete;
-  ScopedWriteCapture& operator=(const ScopedWriteCapture&) = delete;
-
- private:
-  std::string* previous_;
-};
-
-// Whether a ScopedWriteCapture is in force: what is written then goes to no
-// file.
-bool WritesAreCaptured();
-
-// Test seam: while the guard lives, `action` runs at `step` of every
-// AtomicFile: right after the target is found and checked, right after the
-// temporary file is made (before it is registered for clean-up), or right
-// before it is moved over the target.
-enum class FileStep { kResolved, kCreated, kBeforeReplace };
-class ScopedFileStepHook {
- public:
-  ScopedFileStepHook(FileStep step, std::function<void()> action);
-  ~ScopedFileStepHook();
-  ScopedFileStepHook(const ScopedFileStepHook&) = delete;
-  ScopedFileStepHook& operator=(const ScopedFileStepHook&) = delete;
-
- private:
-  FileStep step_;
-  std::function<void()> previous_;
-};
-
-// Test seam: while the guard lives, writes fail as on a full disk (ENOSPC)
-// once `bytes` more bytes have been written; `atFault`, if given, runs first,
-// while the temporary file is there. The fault before it comes back when the
-// guard ends, also when a test leaves early on a failed assertion.
-class ScopedWriteFault {
- public:
-  explicit ScopedWriteFault(long long bytes, std::function<void()> atFault = nullptr);
-  ~ScopedWriteFault();
-  ScopedWriteFault(const ScopedWriteFault&) = delete;
-  ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
-
- private:
-  long long previousBytes_;
-  std::function<void()> previousAtFault_;
-};

@@ -12,7 +12,7 @@
 // Both sequencer editions open their drum maps through the same file type,
 // so the two formats share the filter, the extension and the save dialog's
 // title; each of the other sequencers' files is saved under its own.
-const std::array<DrumMapFormatInfo, kDrumMapFormatCount> kDrumMapFormats = {{
+constexpr std::array<DrumMapFormatInfo, kDrumMapFormatCount> kDrumMapFormats = {{
     {DrumMapFormat::kXml, "KorvatVQ/VL (XML Style)", "xml", "Korvat drum map(*.drm)", "*.drm", "drm",
      "Save a Korvat drum map file...", &WriteXmlDrumMap},
     {DrumMapFormat::kBinary, "Korvat 5.x", "binary", "Korvat drum map(*.drm)", "*.drm", "drm",
@@ -27,6 +27,14 @@ const std::array<DrumMapFormatInfo, kDrumMapFormatCount> kDrumMapFormats = {{
      &WritePitchList},
 }};
 
+// A format's list index, its stored value and its enum value are one number.
+constexpr bool RowsFollowTheEnum() {
+  for (std::size_t row = 0; row < kDrumMapFormats.size(); ++row)
+    if (static_cast<std::size_t>(kDrumMapFormats[row].format) != row) return false;
+  return true;
+}
+static_assert(RowsFollowTheEnum(), "kDrumMapFormats must list the formats in the order of DrumMapFormat");
+
 const DrumMapFormatInfo* FindDrumMapFormat(std::int32_t formatIndex) {
   if (formatIndex < 0 || formatIndex >= kDrumMapFormatCount) return nullptr;
   return &kDrumMapFormats[static_cast<std::size_t>(formatIndex)];
@@ -39,19 +47,9 @@ const DrumMapFormatInfo* FindDrumMapFormat(const char* commandLineName) {
 }
 
 std::int32_t FormatIndexFromStoredMode(std::uint32_t mode) {
-  // The settings store the list index.
-  switch (mode) {
-    case 1:
-      return static_cast<std::int32_t>(DrumMapFormat::kBinary);
-    case 2:
-      return static_cast<std::int32_t>(DrumMapFormat::kMidiNameDocument);
-    case 3:
-      return static_cast<std::int32_t>(DrumMapFormat::kReaperNoteNames);
-    case 4:
-      return static_cast<std::int32_t>(DrumMapFormat::kPitchList);
-    default:
-      return static_cast<std::int32_t>(DrumMapFormat::kXml);
-  }
+  // The settings store the list index; a value that names no format is XML.
+  if (mode < static_cast<std::uint32_t>(kDrumMapFormatCount)) return static_cast<std::int32_t>(mode);
+  return static_cast<std::int32_t>(DrumMapFormat::kXml);
 }
 
 bool WriteDrumMap() {

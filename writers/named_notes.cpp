@@ -1,9 +1,9 @@
 #include "writers/named_notes.h"
 
 #include "export/export_state.h"
-#include "writers/atomic_file.h"
 #include "writers/note_name.h"
 #include "writers/utf8_conversion.h"
+#include "writers/write_capture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // How every writer fails: the target is never damaged and no temporary file
 // is left behind.
-#include "writers/atomic_file.h"
+#include "writers/write_seams.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include "cli/drummap_export.h"
 #include "system_text.h"
 #include "test_support.h"
-#include "writers/atomic_file.h"
+#include "writers/write_seams.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -51,8 +51,8 @@ TEST(KitFile, Lines) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<std::string> names;
-    std::string error;
-    ASSERT_TRUE(ParseKitText(c.text, names, error)) << error;
+    std::string reason;
+    ASSERT_TRUE(ParseKitText(c.text, names, reason)) << reason;
     ASSERT_EQ(names.size(), 96u);
     std::vector<std::string> expected(96);
     for (const auto& [pad, name] : c.names) expected[pad] = name;
@@ -69,11 +69,11 @@ std::string Lines(int count, const std::string& lineEnd) {
 TEST(KitFile, NinetySixLinesAreAllowedAndMoreAreNot) {
   std::string text = Lines(96, "\n");
   std::vector<std::string> names;
-  std::string error;
-  ASSERT_TRUE(ParseKitText(text, names, error));
+  std::string reason;
+  ASSERT_TRUE(ParseKitText(text, names, reason));
   EXPECT_EQ(names[95], "pad95");
-  EXPECT_FALSE(ParseKitText(text + "x", names, error));
-  EXPECT_NE(error.find("96"), std::string::npos);
+  EXPECT_FALSE(ParseKitText(text + "x", names, reason));
+  EXPECT_NE(reason.find("96"), std::string::npos);
 }
 
 // Editors and spreadsheets leave blank lines after the last name: after the
@@ -98,8 +98,8 @@ TEST(KitFile, BlankLinesAfterTheLastPadAreIgnored) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<std::string> names;
-    std::string error;
-    EXPECT_EQ(ParseKitText(c.text, names, error), c.accepted) << error;
+    std::string reason;
+    EXPECT_EQ(ParseKitText(c.text, names, reason), c.accepted) << reason;
     test::WriteBytes(dir.File("kit.txt"), c.text);
     std::vector<std::string> read;
     std::string readError;
@@ -108,8 +108,8 @@ TEST(KitFile, BlankLinesAfterTheLastPadAreIgnored) {
       EXPECT_EQ(names[95], "pad95");
       EXPECT_EQ(read, names);
     } else {
-      EXPECT_EQ(error, "more than 96 lines (one pad name a line)");
-      EXPECT_EQ(readError, error);
+      EXPECT_EQ(reason, "more than 96 lines (one pad name a line)");
+      EXPECT_EQ(readError, reason);
     }
   }
 }
@@ -144,17 +144,17 @@ TEST(KitFile, RefusedTexts) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<std::string> names;
-    std::string error;
-    EXPECT_FALSE(ParseKitText(c.text, names, error));
-    for (const char* part : c.reason) EXPECT_NE(error.find(part), std::string::npos) << error;
-    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    std::string reason;
+    EXPECT_FALSE(ParseKitText(c.text, names, reason));
+    for (const char* part : c.reason) EXPECT_NE(reason.find(part), std::string::npos) << reason;
+    EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
   }
 }
 
 TEST(KitFile, LongNameReturnedWhole) {
   std::vector<std::string> names;
-  std::string error;
-  ASSERT_TRUE(ParseKitText(std::string(1000, 'n') + "\nnext", names, error));
+  std::string reason;
+  ASSERT_TRUE(ParseKitText(std::string(1000, 'n') + "\nnext", names, reason));
   EXPECT_EQ(names[0].size(), 1000u);
   EXPECT_EQ(names[1], "next");
 }
@@ -203,9 +203,9 @@ TEST(KitFile, HugeFileIsRefused) {
   test::WriteBytes(path, "Kick\n");
   std::filesystem::resize_file(path, 64u << 20);
   std::vector<std::string> names;
-  std::string error;
-  EXPECT_FALSE(ReadKitFile(path.c_str(), names, error));
-  EXPECT_NE(error.find("1 MiB"), std::string::npos) << error;
+  std::string reason;
+  EXPECT_FALSE(ReadKitFile(path.c_str(), names, reason));
+  EXPECT_NE(reason.find("1 MiB"), std::string::npos) << reason;
 }
 
 #ifndef _WIN32
@@ -284,9 +284,9 @@ TEST(KitFile, EndlessInputIsRefusedAfterABoundedRead) {
     const std::string path = dir.File("fifo" + std::to_string(n++));
     EndlessFifo fifo(path, c.pattern);
     std::vector<std::string> names;
-    std::string error;
-    EXPECT_FALSE(ReadKitFile(path.c_str(), names, error));
-    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    std::string reason;
+    EXPECT_FALSE(ReadKitFile(path.c_str(), names, reason));
+    EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     EXPECT_LT(fifo.Finish(), c.mostWritten);
   }
 }
@@ -314,9 +314,9 @@ TEST(KitFile, ReadErrorsGiveTheSystemsReason) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<std::string> names;
-    std::string error;
-    EXPECT_FALSE(ReadKitFile(c.path.c_str(), names, error));
-    EXPECT_EQ(error, c.reason);
+    std::string reason;
+    EXPECT_FALSE(ReadKitFile(c.path.c_str(), names, reason));
+    EXPECT_EQ(reason, c.reason);
   }
 #ifndef _WIN32
   // Root reads every file: the unreadable row needs another user.
@@ -324,9 +324,9 @@ TEST(KitFile, ReadErrorsGiveTheSystemsReason) {
     test::WriteBytes(dir.File("secret.txt"), "Kick\n");
     ::chmod(dir.File("secret.txt").c_str(), 0);
     std::vector<std::string> names;
-    std::string error;
-    EXPECT_FALSE(ReadKitFile(dir.File("secret.txt").c_str(), names, error));
-    EXPECT_EQ(error, SystemText(EACCES));
+    std::string reason;
+    EXPECT_FALSE(ReadKitFile(dir.File("secret.txt").c_str(), names, reason));
+    EXPECT_EQ(reason, SystemText(EACCES));
   }
 #endif
 }

@@ -21,7 +21,7 @@
 #include "cli/drummap_export.h"
 #include "export/export_state.h"
 #include "test_support.h"
-#include "writers/atomic_file.h"
+#include "writers/write_capture.h"
 #include "writers/binary_drum_map.h"
 #include "writers/drum_map_format.h"
 #include "writers/general_midi_percussion.h"

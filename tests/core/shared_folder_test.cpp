@@ -23,6 +23,8 @@
 #include "system_text.h"
 #include "test_support.h"
 #include "writers/atomic_file.h"
+#include "writers/write_failure.h"
+#include "writers/write_seams.h"
 
 #ifndef RENAME_EXCHANGE
 #define RENAME_EXCHANGE (1 << 1)

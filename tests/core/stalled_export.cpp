@@ -17,7 +17,7 @@
 
 #include "cli/drummap_export.h"
 #include "cli/interrupt_cleanup.h"
-#include "writers/atomic_file.h"
+#include "writers/write_seams.h"
 
 namespace {
 

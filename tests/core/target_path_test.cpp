@@ -16,7 +16,8 @@
 #include "export/export_state.h"
 #include "system_text.h"
 #include "test_support.h"
-#include "writers/atomic_file.h"
+#include "writers/write_failure.h"
+#include "writers/write_seams.h"
 #include "writers/binary_drum_map.h"
 #include "writers/xml_drum_map.h"
 

@@ -12,7 +12,7 @@
 
 #include "options_dialog_fixture.h"
 #include "ui/resource.h"
-#include "writers/atomic_file.h"
+#include "writers/write_seams.h"
 #include "writers/binary_drum_map.h"
 #include "writers/drum_map_format.h"
 

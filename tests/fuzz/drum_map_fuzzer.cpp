@@ -41,7 +41,7 @@
 
 #include "cli/kit_file.h"
 #include "export/export_state.h"
-#include "writers/atomic_file.h"
+#include "writers/write_seams.h"
 #include "writers/binary_drum_map.h"
 #include "writers/general_midi_percussion.h"
 #include "writers/midnam_document.h"
@@ -220,14 +220,14 @@ KitModel ModelKit(const std::string& text) {
 // Parses the kit; returns false when ParseKitText refused it (rightly, and
 // for the right reason).
 bool ParseKit(const std::string& text, std::vector<std::string>& names) {
-  std::string error;
-  const bool parsed = ParseKitText(text, names, error);
+  std::string reason;
+  const bool parsed = ParseKitText(text, names, reason);
   const KitModel kit = ModelKit(text);
   CHECK(parsed == kit.refusal.empty(), "ParseKitText answered %d for %zu lines (expected: %s)", parsed,
         kit.lines.size(), kit.refusal.empty() ? "accepted" : kit.refusal.c_str());
   if (!parsed) {
-    CHECK(error.find(kit.refusal) != std::string::npos && error.find('\n') == std::string::npos,
-          "refused with '%s', expected a reason with '%s' on one line", error.c_str(), kit.refusal.c_str());
+    CHECK(reason.find(kit.refusal) != std::string::npos && reason.find('\n') == std::string::npos,
+          "refused with '%s', expected a reason with '%s' on one line", reason.c_str(), kit.refusal.c_str());
     return false;
   }
   CHECK(names.size() == static_cast<std::size_t>(kPadCount), "%zu names instead of 96", names.size());
