@@ -13,11 +13,11 @@
 #include "cli/kit_file.h"
 #include "export/export_state.h"
 #include "test_support.h"
-#include "writers/atomic_file.h"
 #include "writers/drum_map_format.h"
 #include "writers/note_name.h"
 #include "writers/notes_to_pads.h"
 #include "writers/utf8_conversion.h"
+#include "writers/write_capture.h"
 
 namespace {
 

@@ -26,11 +26,11 @@
 #include "cli/drum_map_reading.h"
 #include "cli/kit_file.h"
 #include "export/export_state.h"
-#include "writers/atomic_file.h"
 #include "writers/drum_map_format.h"
 #include "writers/named_notes.h"
 #include "writers/notes_to_pads.h"
 #include "writers/utf8_conversion.h"
+#include "writers/write_capture.h"
 
 namespace {
 
