@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/drum_map_reading.h"
 #include "cli/kit_file.h"
-#include "cli/output_file_name.h"
+#include "cli/output_targets.h"
 #include "export/export_state.h"
 #include "platform/file_ops.h"
 #include "writers/write_capture.h"
@@ -27,15 +28,38 @@ constexpr const char* kProgram = "drummap-export";
 constexpr int kGoOn = -1;
 
 struct Options {
-  const DrumMapFormatInfo* format = &kDrumMapFormats[0];
+  std::vector<const DrumMapFormatInfo*> formats{&kDrumMapFormats[0]};
   std::string name = "Untitled";
+  bool nameGiven = false;
   bool noteNames = true;
   bool moveEmptyPads = true;
   int octaveOfNote60 = kDefaultOctaveOfNote60;
   bool fillEmptyWithGeneralMidi = false;
   std::string output;
-  std::string kit;
+  std::vector<std::string> inputs;
+  InputSettings input;
+  bool strict = false;
 };
+
+// "midnam,reaper" as its formats; false when a name is none.
+bool ParseFormatList(const std::string& list, std::vector<const DrumMapFormatInfo*>& formats,
+                     std::string& bad) {
+  formats.clear();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = list.find(',', start);
+    const std::string name =
+        list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    const DrumMapFormatInfo* format = FindDrumMapFormat(name.c_str());
+    if (format == nullptr) {
+      bad = name;
+      return false;
+    }
+    if (std::find(formats.begin(), formats.end(), format) == formats.end()) formats.push_back(format);
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
 
 // The command-line names of all formats, joined: "xml|binary", "xml or binary".
 std::string FormatNames(const char* bar, const char* lastBar) {
@@ -83,17 +107,39 @@ class HelpFormatter : public CLI::Formatter {
 // The command line of drummap-export, bound to `options`: one call an
 // option; a new option is added here and appears in --help by itself.
 void DefineCommandLine(CLI::App& app, Options& options) {
-  app.description("Writes a drum map or a note-name file for the pads named in KIT.");
+  app.description(
+      "Writes a drum map or a note-name file for the pads named in each INPUT: a kit,\n"
+      "or a drum map or note-name file of any format it writes, or a table.");
   app.footer(
       "Formats: xml, the XML drum map (default); binary, the binary .drm drum map;\n"
       "midnam, a MIDI name document (.midnam); reaper, REAPER note names (.txt);\n"
       "pitchlist, a Studio One pitch list (.pitchlist). midnam, reaper and pitchlist\n"
-      "list the named pads in note order and are written in UTF-8: a KIT that is\n"
-      "valid UTF-8 is taken as it is, any other as Windows-1252; so is NAME, on its\n"
-      "own.\n"
-      "KIT is a text file with one pad name a line, pad 0 (note 24) first.\n"
-      "Exit status: 0 written, 1 the kit could not be read or the file could not be\n"
-      "written, 2 a usage error.");
+      "list the named pads in note order and are written in UTF-8: an input whose\n"
+      "names are valid UTF-8 is taken as it is, any other as Windows-1252; so is\n"
+      "the map's name, on its own.\n"
+      "Inputs: a kit is a text file with one pad name a line, pad 0 (note 24) first.\n"
+      "drummap-export also reads every format above and csv, a CSV or TSV table of\n"
+      "note and name (a note 0-127 or a name such as C1 or D#2 in the convention of\n"
+      "--octave-of-note-60; an optional header row). The kind of file is found from\n"
+      "its content, never its name, in this order: binary, a file beginning with\n"
+      "D103; XML, a file beginning with '<' (its root element: <DrumMap>,\n"
+      "<MIDINameDocument> or <Music.PitchNameList>); reaper, when the first line\n"
+      "that is not empty is a comment (# or //) or when every line that is not empty\n"
+      "is a different note number 0-127, blanks and a name (or a comment or a CC\n"
+      "line); csv, when every row but a header begins with a note and a TAB, comma\n"
+      "or semicolon; else a kit. A kit whose every name begins with a different\n"
+      "number 0-127 and a blank therefore reads as REAPER note names: give --from\n"
+      "kit. A file that is none of them (binary data, an XML file of another kind)\n"
+      "is refused. Note n goes to pad n-24; a named note outside 24-119 is left out\n"
+      "with a warning (an error with --strict), and of a note named twice the first\n"
+      "name counts, with a warning. A name that begins with its own note's name as\n"
+      "\"Add note names\" writes it ([C0]Kick, or C0Kick in the binary map) loses\n"
+      "that prefix. The map's name is NAME, else the one the file gives (the XML\n"
+      "map's name, the document's model, the pitch list's title, REAPER's first\n"
+      "comment line), else the file's name without its extension; a kit's is\n"
+      "Untitled.\n"
+      "Exit status: 0 written, 1 an input could not be read or a file could not be\n"
+      "written (the other inputs are still written), 2 a usage error.");
   // As before CLI11: an option given twice takes its last value.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.set_help_flag("-h,--help", "print this help and exit")->disable_flag_override();
@@ -103,16 +149,52 @@ void DefineCommandLine(CLI::App& app, Options& options) {
 
   app.add_option_function<std::string>(
          "--format",
-         [&options](const std::string& value) { options.format = FindDrumMapFormat(value.c_str()); },
-         std::string("the file's format (default ") + kDrumMapFormats[0].commandLineName + ")")
-      ->type_name(FormatNames("|", "|"))
+         [&options](const std::string& value) {
+           std::string bad;
+           ParseFormatList(value, options.formats, bad);
+         },
+         std::string("the files' formats, one or several joined by commas (default ") +
+             kDrumMapFormats[0].commandLineName + ")")
+      ->type_name(FormatNames("|", "|") + ",...")
       ->check(Valid([](const std::string& value) {
-        if (FindDrumMapFormat(value.c_str()) != nullptr) return std::string();
-        return "unknown format '" + value + "' (" + FormatNames(", ", " or ") + ")";
+        std::vector<const DrumMapFormatInfo*> formats;
+        std::string bad;
+        if (ParseFormatList(value, formats, bad)) return std::string();
+        return "unknown format '" + bad + "' (" + FormatNames(", ", " or ") + ")";
       }));
-  app.add_option("--name", options.name, "the drum map's name, at most 55 bytes (default Untitled)")
+  app.add_option_function<std::string>(
+         "--name",
+         [&options](const std::string& value) {
+           options.name = value;
+           options.nameGiven = true;
+         },
+         "the drum map's name, at most 55 bytes (default: the input's, see below)")
       ->type_name("NAME")
       ->check(AtMostBytes(kMapNameSize - 1, "the name"));
+  app.add_option_function<std::string>(
+         "--from",
+         [&options](const std::string& value) {
+           options.input.formatGiven = FindInputFormat(value, options.input.format);
+         },
+         "read every INPUT as this kind of file instead of finding it from the content")
+      ->type_name("kit|xml|binary|midnam|reaper|pitchlist|csv")
+      ->check(Valid([](const std::string& value) {
+        InputFormat format;
+        return FindInputFormat(value, format) ? std::string()
+                                              : "unknown input format '" + value +
+                                                    "' (kit, xml, binary, midnam, reaper, pitchlist or csv)";
+      }));
+  app.add_option("--model", options.input.read.model,
+                 "MIDI name documents: read the device with this model (default: the\n"
+                 "document's first device)")
+      ->type_name("MODEL");
+  app.add_flag("--strict", options.strict,
+               "refuse an input that names notes outside the pads (24-119) instead of\n"
+               "leaving them out with a warning")
+      ->disable_flag_override();
+  app.add_flag("--keep-prefixes", options.input.keepPrefixes,
+               "keep note names in front of the names read ([C0]Kick stays [C0]Kick)")
+      ->disable_flag_override();
   app.add_flag_callback(
          "--no-note-names", [&options] { options.noteNames = false; },
          "do not prefix pad names with their note names")
@@ -138,16 +220,19 @@ void DefineCommandLine(CLI::App& app, Options& options) {
       }));
   // The export state's path field holds 200 bytes with the terminator.
   app.add_option("-o", options.output,
-                 "the file to write, at most 199 bytes, or - for standard output (default:\n"
-                 "NAME.drm in the current folder, the format's extension after the name, each\n"
-                 "character that a file name cannot hold replaced by _)")
+                 "the file to write, at most 199 bytes, or - for standard output, or a folder\n"
+                 "(a path ending in / or an existing folder), which several inputs or formats\n"
+                 "need (default: the current folder); in a folder each file is named NAME.drm,\n"
+                 "the format's extension after the map's name, each character that a file name\n"
+                 "cannot hold replaced by _")
       ->type_name("PATH")
       ->check(NotEmpty("the output path"))
       ->check(AtMostBytes(kFilePathSize - 1, "the output path"));
-  app.add_option("KIT", options.kit, "the kit file")
+  app.add_option("INPUT", options.inputs, "the files to read: kits, drum maps, note-name files, tables")
       ->type_name("")
       ->required()
-      ->check(NotEmpty("the kit path"));
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->check(NotEmpty("the input path"));
 }
 
 // The arguments in the order CLI11 takes them (the last first). CLI11 reads
@@ -219,8 +304,14 @@ int ParseArguments(int argc, const char* const* argv, Options& options, std::ost
         << help->make_usage(&app, kProgram) << "Run '" << kProgram << " --help' for the options.\n";
     return 2;
   }
-  if (options.output.empty())
-    options.output = DefaultOutputFileName(options.name, options.format->defaultExtension);
+  options.input.read.octaveOfNote60 = options.octaveOfNote60;
+  const std::string tooMany =
+      OutputTargets(options.output).Problem(options.inputs.size(), options.formats.size());
+  if (!tooMany.empty()) {
+    err << kProgram << ": " << tooMany << "\n"
+        << help->make_usage(&app, kProgram) << "Run '" << kProgram << " --help' for the options.\n";
+    return 2;
+  }
   return kGoOn;
 }
 
@@ -259,44 +350,103 @@ int Failure(std::ostream& err, const std::string& path, const std::string& reaso
   return 1;
 }
 
+void Warning(std::ostream& err, const std::string& path, const std::string& warning) {
+  err << "drummap-export: warning: " << Printable(path + ": " + warning) << "\n";
+}
+
+// Writes one file of the map in the export state to `path`, or to standard
+// output for "-": the map is formed in memory and goes out in one piece.
+bool WriteOne(const std::string& path, std::ostream& out, std::ostream& err) {
+  CopyText(exportState.filePath, path.c_str());
+  const bool toStandardOutput = path == "-";
+  std::string bytes;
+  std::optional<ScopedWriteCapture> capture;
+  if (toStandardOutput) capture.emplace(bytes);
+  if (!WriteDrumMap()) {
+    const std::string reason = LastWriteFailure();
+    Failure(err, toStandardOutput ? "standard output" : path,
+            reason.empty() ? "the drum map could not be written" : reason);
+    return false;
+  }
+  if (toStandardOutput) return PutOnStandardOutput(out, err, bytes) == 0;
+  return PutOnStandardOutput(out, err, Printable(path) + "\n") == 0;
+}
+
+// Why `path` may not be written: it is one of the run's inputs (kits and
+// REAPER note names are both .txt), or empty.
+std::string IsAnInput(const std::string& path, const std::string& input, InputFormat format,
+                      const std::vector<std::string>& inputs) {
+  if (path == "-") return std::string();
+  if (format == InputFormat::kKit && IsSameFile(path.c_str(), input.c_str()))
+    return "is the kit file " + input + "; the kit is never overwritten";
+  for (const std::string& other : inputs)
+    if (IsSameFile(path.c_str(), other.c_str()))
+      return "is the input file " + other + "; an input is never overwritten";
+  return std::string();
+}
+
+// Fills the export state with one input's pads and the options, as the
+// wizard fills it from the host's kit, and writes it in every format asked
+// for. False when any file failed.
+bool WriteInput(const std::string& input, const InputMap& map, const std::string& name,
+                const Options& options, OutputTargets& targets, std::ostream& out, std::ostream& err) {
+  const std::vector<std::string>& pads = map.pads;
+  ResetExportState();
+  // The map's name and the path come from this command line or from a name
+  // field of their own: valid UTF-8 is taken as UTF-8 whatever the pads are.
+  const ScopedUtf8Conversion conversion(KitTextConversion(pads), &Utf8AsIs);
+  for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, pads[static_cast<std::size_t>(pad)].c_str());
+  CopyText(exportState.mapName, name.c_str());
+  exportState.addNoteNames = options.noteNames ? 1 : 0;
+  exportState.moveEmptyPadsToEnd = options.moveEmptyPads ? 1 : 0;
+  exportState.octaveOfNote60 = options.octaveOfNote60;
+  if (options.fillEmptyWithGeneralMidi) FillEmptyPadsWithGeneralMidiNames();
+  bool ok = true;
+  for (const DrumMapFormatInfo* format : options.formats) {
+    exportState.formatIndex = static_cast<std::int32_t>(format->format);
+    std::string path;
+    std::string problem;
+    if (!targets.Target(name, *format, path, problem) ||
+        !(problem = IsAnInput(path, input, map.format, options.inputs)).empty()) {
+      Failure(err, path, problem);
+      ok = false;
+    } else if (!WriteOne(path, out, err)) {
+      ok = false;
+    }
+  }
+  return ok;
+}
+
 }  // namespace
 
 int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   Options options;
   if (const int code = ParseArguments(argc, argv, options, out, err); code != kGoOn) return code;
 
-  // Kits and REAPER note names are both .txt: never write over the kit.
-  if (options.output != "-" && IsSameFile(options.output.c_str(), options.kit.c_str()))
-    return Failure(err, options.output, "is the kit file " + options.kit + "; the kit is never overwritten");
-
-  std::vector<std::string> names;
-  std::string problem;
-  if (!ReadKitFile(options.kit.c_str(), names, problem)) return Failure(err, options.kit, problem);
-
-  ResetExportState();
-  // The name and the path come from this command line: valid UTF-8 is taken
-  // as UTF-8 whatever the kit is.
-  const ScopedUtf8Conversion conversion(KitTextConversion(names), &Utf8AsIs);
-  for (int pad = 0; pad < kPadCount; ++pad) SetPadName(pad, names[pad].c_str());
-  CopyText(exportState.mapName, options.name.c_str());
-  CopyText(exportState.filePath, options.output.c_str());
-  exportState.addNoteNames = options.noteNames ? 1 : 0;
-  exportState.moveEmptyPadsToEnd = options.moveEmptyPads ? 1 : 0;
-  exportState.formatIndex = static_cast<std::int32_t>(options.format->format);
-  exportState.octaveOfNote60 = options.octaveOfNote60;
-  if (options.fillEmptyWithGeneralMidi) FillEmptyPadsWithGeneralMidiNames();
-
-  // "-o -": the map is formed in memory and goes to standard output in one
-  // piece; no file is made.
-  const bool toStandardOutput = options.output == "-";
-  std::string bytes;
-  std::optional<ScopedWriteCapture> capture;
-  if (toStandardOutput) capture.emplace(bytes);
-  if (!WriteDrumMap()) {
-    const std::string reason = LastWriteFailure();
-    return Failure(err, toStandardOutput ? "standard output" : options.output,
-                   reason.empty() ? "the drum map could not be written" : reason);
+  OutputTargets targets(options.output);
+  std::size_t failed = 0;
+  for (const std::string& input : options.inputs) {
+    InputMap map;
+    std::string problem;
+    if (!ReadInput(input, options.input, map, problem)) {
+      Failure(err, input, problem);
+      ++failed;
+      continue;
+    }
+    for (const std::string& warning : map.warnings) Warning(err, input, warning);
+    if (options.strict && map.notesOutsidePads > 0) {
+      Failure(err, input,
+              "--strict: " + std::to_string(map.notesOutsidePads) +
+                  " named notes outside the pads' notes 24-119; nothing is written");
+      ++failed;
+      continue;
+    }
+    std::string name = options.name;
+    if (!options.nameGiven && map.format != InputFormat::kKit)
+      name = !map.mapName.empty() ? map.mapName : FileStem(input);
+    if (!WriteInput(input, map, name, options, targets, out, err)) ++failed;
   }
-  if (toStandardOutput) return PutOnStandardOutput(out, err, bytes);
-  return PutOnStandardOutput(out, err, Printable(options.output) + "\n");
+  if (failed > 0 && options.inputs.size() > 1)
+    err << kProgram << ": " << failed << " of " << options.inputs.size() << " inputs failed\n";
+  return failed > 0 ? 1 : 0;
 }

@@ -1,7 +1,9 @@
-// The command-line exporter: a kit file in, a drum map out.
+// The command-line exporter: kit files, drum maps or note-name files in,
+// drum maps and note-name files out.
 #pragma once
 
 #include <ostream>
 
-// Exit codes: 0 written, 1 kit unreadable or drum map not written, 2 usage.
+// Exit codes: 0 all written, 1 an input unreadable or a file not written
+// (the other inputs are still written), 2 usage.
 int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

@@ -198,8 +198,12 @@ TEST(DrumMapExport, UsageErrors) {
       {"--name", std::string(56, 'n'), "kit.txt"},
       {"--name=" + std::string(56, 'n'), "kit.txt"},
       {"--bogus", "kit.txt"},
-      {"a.txt", "b.txt"},
-      {"a.txt", "--", "b.txt"},
+      // One file or standard output for several inputs or formats.
+      {"-o", "out.xml", "a.txt", "b.txt"},
+      {"-o", "-", "a.txt", "--", "b.txt"},
+      {"--format", "xml,binary", "-o", "a.drm", "kit.txt"},
+      {"--format", "xml,", "kit.txt"},
+      {"--from", "wav", "kit.txt"},
       {"-o", std::string(200, 'p'), "kit.txt"},
       {"-o", "", "kit.txt"},
       {""},
@@ -476,7 +480,8 @@ TEST(DrumMapExport, FailuresNameThePathOnOneLine) {
       {{"-o", dir.File("a.xml"), dir.File("missing.txt")}, dir.File("missing.txt")},
       {{"-o", dir.File("a.xml"), dir.File("long.txt")}, dir.File("long.txt")},
       {{"-o", dir.File("a.xml"), dir.File("utf16.txt")}, dir.File("utf16.txt")},
-      {{"-o", dir.File("a.xml"), dir.File("nul-byte.txt")}, dir.File("nul-byte.txt") + ": line 2 "},
+      {{"-o", dir.File("a.xml"), dir.File("nul-byte.txt")},
+       dir.File("nul-byte.txt") + ": not a file drummap-export reads"},
 #ifndef _WIN32
       // Endless: refused after the first MiB (reading it is harmless).
       {{"-o", dir.File("a.xml"), "/dev/zero"}, "/dev/zero"},

@@ -55,10 +55,12 @@ cases[] = {
 #else
      "cannot create a file in its folder: " + SystemText(ENOENT)},
 #endif
+    // -o names the folder around it; the file there (the kit's default
+    // name) is a folder.
     {"folder",
      [](const test::TempDir& dir) {
-       fs::create_directory(dir.File("map.xml"));
-       return dir.File("map.xml");
+       fs::create_directory(dir.File("Untitled.drm"));
+       return dir.File("Untitled.drm");
      },
      "Is a directory"},
     {"read-only file",
@@ -93,7 +95,8 @@ for (const auto& c : cases) {
   Result r;
   {
     const ScopedWriteFault fault(c.diskFullAfter);
-    r = Export({"-o", target, Kit()});
+    r = Export(
+        {"-o", fs::is_directory(target) ? (fs::path(target).parent_path() / "").string() : target, Kit()});
   }
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.out.empty());
