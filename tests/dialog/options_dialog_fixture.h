@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "export/export_state.h"
-#include "test_support.h"
+#include "export_state_setup.h"
+#include "temp_dir.h"
 #include "ui/options_dialog.h"
 #include "window_driver.h"
 

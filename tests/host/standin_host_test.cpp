@@ -16,7 +16,9 @@
 
 #include "machine_registry.h"
 #include "server_dll.h"
-#include "test_support.h"
+#include "file_bytes.h"
+#include "run_main.h"
+#include "temp_dir.h"
 #include "ui/resource.h"
 #include "window_driver.h"
 
