@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
 #include "options_dialog_fixture.h"
 #include "ui/resource.h"
 #include "writers/binary_drum_map.h"
