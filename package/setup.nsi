@@ -3,8 +3,8 @@
 ; module's own DllRegisterServer), and writes an uninstaller with its entry in
 ; Programs and Features. Built by cmake/Installer.cmake:
 ;
-;   makensis -DVERSION=0.5.0 -DTARGET=x86-unicode -DMODULE=KorvatDrumMapExport.dll
-;            -DREADME=ReadMe.txt -DOUTFILE=KorvatDrumMapExport-0.5.0-setup.exe
+;   makensis -DVERSION=X.Y.Z -DTARGET=x86-unicode -DMODULE=KorvatDrumMapExport.dll
+;            -DREADME=ReadMe.txt -DOUTFILE=KorvatDrumMapExport-X.Y.Z-setup.exe
 ;            "-DPRODUCT=Korvat DrumMap Export" -DFILE_BASE_NAME=KorvatDrumMapExport
 ;            -DCLSID={D169D29F-...} -DWIZARD_LIST_KEY=Software\Ostrevane\VbWizards setup.nsi
 ;

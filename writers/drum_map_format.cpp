@@ -13,16 +13,16 @@
 // so the two formats share the filter, the extension and the save dialog's
 // title; each of the other sequencers' files is saved under its own.
 constexpr std::array<DrumMapFormatInfo, kDrumMapFormatCount> kDrumMapFormats = {{
-    {DrumMapFormat::kXml, "KorvatVQ/VL (XML Style)", "xml", "Korvat drum map(*.drm)", "*.drm", "drm",
-     "Save a Korvat drum map file...", &WriteXmlDrumMap},
-    {DrumMapFormat::kBinary, "Korvat 5.x", "binary", "Korvat drum map(*.drm)", "*.drm", "drm",
-     "Save a Korvat drum map file...", &WriteBinaryDrumMap},
-    {DrumMapFormat::kMidiNameDocument, "MIDI name document (.midnam)", "midnam",
+    {DrumMapFormat::kXml, "KorvatVQ/VL (XML Style)", "xml", "the XML drum map", "Korvat drum map(*.drm)",
+     "*.drm", "drm", "Save a Korvat drum map file...", &WriteXmlDrumMap},
+    {DrumMapFormat::kBinary, "Korvat 5.x", "binary", "the binary drum map", "Korvat drum map(*.drm)", "*.drm",
+     "drm", "Save a Korvat drum map file...", &WriteBinaryDrumMap},
+    {DrumMapFormat::kMidiNameDocument, "MIDI name document (.midnam)", "midnam", "a MIDI name document",
      "MIDI name document (*.midnam)", "*.midnam", "midnam", "Save a MIDI name document...",
      &WriteMidiNameDocument},
-    {DrumMapFormat::kReaperNoteNames, "REAPER note names (.txt)", "reaper", "REAPER note names (*.txt)",
-     "*.txt", "txt", "Save REAPER note names...", &WriteReaperNoteNames},
-    {DrumMapFormat::kPitchList, "Studio One pitch list (.pitchlist)", "pitchlist",
+    {DrumMapFormat::kReaperNoteNames, "REAPER note names (.txt)", "reaper", "REAPER note names",
+     "REAPER note names (*.txt)", "*.txt", "txt", "Save REAPER note names...", &WriteReaperNoteNames},
+    {DrumMapFormat::kPitchList, "Studio One pitch list (.pitchlist)", "pitchlist", "a Studio One pitch list",
      "Studio One pitch list (*.pitchlist)", "*.pitchlist", "pitchlist", "Save a Studio One pitch list...",
      &WritePitchList},
 }};

@@ -19,6 +19,7 @@ struct DrumMapFormatInfo {
   DrumMapFormat format;
   const char* listText;          // the entry in the options dialog's format list
   const char* commandLineName;   // the value of drummap-export's --format
+  const char* description;       // what drummap-export's help calls it
   const char* filterText;        // the save dialog's description of the files
   const char* filterPattern;     // and their pattern
   const char* defaultExtension;  // appended by the save dialog, without the dot

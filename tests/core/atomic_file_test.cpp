@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "export/export_state.h"
-#include "test_support.h"
+#include "every_writer.h"
+#include "export_state_setup.h"
+#include "file_bytes.h"
+#include "temp_dir.h"
 #include "writers/binary_drum_map.h"
 #include "writers/midnam_document.h"
 #include "writers/pitch_list.h"

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "cli/drummap_export.h"
-#include "test_support.h"
+#include "file_bytes.h"
+#include "run_main.h"
+#include "temp_dir.h"
 
 namespace {
 

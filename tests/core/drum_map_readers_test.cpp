@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/drum_map_reading.h"
-#include "test_support.h"
+#include "file_bytes.h"
 #include "writers/binary_drum_map_reader.h"
 #include "writers/input_detection.h"
 #include "writers/midnam_document_reader.h"

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "export/export_state.h"
-#include "test_support.h"
+#include "file_bytes.h"
+#include "run_main.h"
+#include "temp_dir.h"
 #include "writers/drum_map_format.h"
 
 namespace {

@@ -13,7 +13,9 @@
 #include "child_process.h"
 #include "cli/drummap_export.h"
 #include "system_text.h"
-#include "test_support.h"
+#include "file_bytes.h"
+#include "run_main.h"
+#include "temp_dir.h"
 #include "writers/write_seams.h"
 
 #ifdef _WIN32

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "export/export_state.h"
-#include "test_support.h"
+#include "export_state_setup.h"
 
 namespace {
 

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "file_bytes.h"
+#include "temp_dir.h"
 
 namespace {
 

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "system_text.h"
-#include "test_support.h"
+#include "file_bytes.h"
+#include "temp_dir.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

@@ -20,7 +20,10 @@
 
 #include "cli/drummap_export.h"
 #include "export/export_state.h"
-#include "test_support.h"
+#include "export_state_setup.h"
+#include "file_bytes.h"
+#include "run_main.h"
+#include "temp_dir.h"
 #include "writers/write_capture.h"
 #include "writers/binary_drum_map.h"
 #include "writers/drum_map_format.h"

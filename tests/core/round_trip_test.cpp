@@ -12,7 +12,7 @@
 #include "cli/drum_map_reading.h"
 #include "cli/kit_file.h"
 #include "export/export_state.h"
-#include "test_support.h"
+#include "file_bytes.h"
 #include "writers/drum_map_format.h"
 #include "writers/note_name.h"
 #include "writers/notes_to_pads.h"

@@ -21,7 +21,9 @@
 
 #include "cli/drummap_export.h"
 #include "system_text.h"
-#include "test_support.h"
+#include "file_bytes.h"
+#include "run_main.h"
+#include "temp_dir.h"
 #include "writers/atomic_file.h"
 #include "writers/write_failure.h"
 #include "writers/write_seams.h"

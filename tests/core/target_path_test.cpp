@@ -15,7 +15,10 @@
 
 #include "export/export_state.h"
 #include "system_text.h"
-#include "test_support.h"
+#include "every_writer.h"
+#include "export_state_setup.h"
+#include "file_bytes.h"
+#include "temp_dir.h"
 #include "writers/write_failure.h"
 #include "writers/write_seams.h"
 #include "writers/binary_drum_map.h"

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "export/export_state.h"
-#include "test_support.h"
+#include "export_state_setup.h"
+#include "file_bytes.h"
+#include "number_lists.h"
+#include "temp_dir.h"
 #include "writers/utf8_conversion.h"
 
 #ifdef DRUMMAP_HAVE_LIBXML2

@@ -13,6 +13,8 @@
 namespace test {
 namespace {
 
+using namespace driver;
+
 constexpr char kInstruction[] = "Please select the dir where the drum maps should be stored";
 constexpr char kRefusalTitle[] = "Drum Map Export";
 

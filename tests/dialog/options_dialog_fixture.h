@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "export/export_state.h"
-#include "test_support.h"
+#include "export_state_setup.h"
+#include "temp_dir.h"
 #include "ui/options_dialog.h"
 #include "window_driver.h"
 
@@ -38,7 +39,7 @@ class OptionsDialogTest : public ::testing::Test {
           if (result == -1) ADD_FAILURE() << "DialogBoxParamA failed, error " << GetLastError();
         },
         [&] {
-          HWND dialog = WaitForWindow(kOptionsTitle);
+          HWND dialog = driver::WaitForWindow(driver::kOptionsTitle);
           ASSERT_NE(dialog, nullptr) << "the options dialog did not appear";
           script(dialog);
         });

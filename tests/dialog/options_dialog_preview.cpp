@@ -29,10 +29,10 @@ int main(int argc, char** argv) {
                         OptionsDialogProc, 0);
       },
       [&] {
-        HWND dialog = test::WaitForWindow(test::kOptionsTitle);
+        HWND dialog = driver::WaitForWindow(driver::kOptionsTitle);
         if (dialog == nullptr) return;
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        test::Flush(dialog);
+        driver::Flush(dialog);
         RECT place;
         GetWindowRect(dialog, &place);
         std::printf("%ld %ld %ld %ld\n", place.left, place.top, place.right - place.left,
@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
         while (GetFileAttributesA(doneFile) == INVALID_FILE_ATTRIBUTES &&
                std::chrono::steady_clock::now() < deadline)
           std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        test::Click(dialog, IDC_CLOSE);
-        if (test::WaitUntilClosed(dialog)) status = 0;
+        driver::Click(dialog, IDC_CLOSE);
+        if (driver::WaitUntilClosed(dialog)) status = 0;
       });
   return status;
 }

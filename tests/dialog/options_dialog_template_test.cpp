@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "drummap_version.h"
 #include "ui/options_dialog.h"
 
 namespace {
@@ -200,9 +201,10 @@ TEST(VersionInformation, NamesTheProductAndVersion) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(5, 0));  // 0.5
-  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-  EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(5, 0));
+  // The project's version, which the generated header carries.
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(DRUMMAP_VERSION_MINOR, DRUMMAP_VERSION_MAJOR));
+  EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, DRUMMAP_VERSION_PATCH)));
+  EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(DRUMMAP_VERSION_MINOR, DRUMMAP_VERSION_MAJOR));
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
 
   const struct {
@@ -210,8 +212,8 @@ TEST(VersionInformation, NamesTheProductAndVersion) {
     const char* value;  // null: any text
   } strings[] = {
       {"ProductName", "Korvat DrumMap Export"},
-      {"ProductVersion", "0.5.0"},
-      {"FileVersion", "0.5.0"},
+      {"ProductVersion", DRUMMAP_VERSION_TEXT},
+      {"FileVersion", DRUMMAP_VERSION_TEXT},
       {"FileDescription", nullptr},
   };
   for (const auto& row : strings) {

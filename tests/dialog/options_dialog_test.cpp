@@ -10,14 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "drummap_version.h"
+#include "file_bytes.h"
 #include "options_dialog_fixture.h"
 #include "ui/resource.h"
-#include "writers/write_seams.h"
 #include "writers/binary_drum_map.h"
 #include "writers/drum_map_format.h"
+#include "writers/write_seams.h"
 
 namespace test {
 namespace {
+
+using namespace driver;
 
 const std::vector<std::string> kFormats = {"KorvatVQ/VL (XML Style)", "Korvat 5.x",
                                            "MIDI name document (.midnam)", "REAPER note names (.txt)",
@@ -528,7 +532,7 @@ TEST_F(OptionsDialogTest, AboutBoxLeavesTheDialogUnchanged) {
       start = end + 3;
     }
     ASSERT_EQ(paragraphs.size(), 4u) << text;
-    EXPECT_EQ(paragraphs[0], "Korvat(tm) Drum Map Export Wizard v0.5 (beta)");
+    EXPECT_EQ(paragraphs[0], "Korvat(tm) Drum Map Export Wizard v" DRUMMAP_VERSION_SHORT " (beta)");
     EXPECT_EQ(paragraphs[3], "(all trademarks mentioned belong to their respective owners)");
     for (const std::string& paragraph : paragraphs) {
       EXPECT_FALSE(paragraph.empty());

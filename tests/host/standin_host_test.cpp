@@ -16,12 +16,16 @@
 
 #include "machine_registry.h"
 #include "server_dll.h"
-#include "test_support.h"
+#include "file_bytes.h"
+#include "run_main.h"
+#include "temp_dir.h"
 #include "ui/resource.h"
 #include "window_driver.h"
 
 namespace test {
 namespace {
+
+using namespace driver;
 
 constexpr char kWizardLine[] = "{D169D29F-53D1-4873-BD56-9082F52434D0}: Korvat DrumMap Export\n";
 constexpr char kRunLine[] = "run returned 0x00000000 after 96 pad requests\n";

@@ -10,7 +10,7 @@
 #include "scratch_registry.h"
 #include "server/guids.h"
 #include "server_dll.h"
-#include "test_support.h"
+#include "temp_dir.h"
 
 namespace {
 

@@ -24,7 +24,8 @@
 #include "scratch_registry.h"
 #include "server_dll.h"
 #include "settings_values.h"
-#include "test_support.h"
+#include "file_bytes.h"
+#include "temp_dir.h"
 #include "ui/resource.h"
 #include "window_driver.h"
 #include "writers/drum_map_format.h"
@@ -129,7 +130,7 @@ class ExportRunTest : public ::testing::Test {
     HRESULT result = E_FAIL;
     test::RunDriven([&] { result = RunExport(GetModuleHandleA(nullptr), kit.kit()); },
                     [&] {
-                      HWND dialog = test::WaitForWindow(test::kOptionsTitle);
+                      HWND dialog = driver::WaitForWindow(driver::kOptionsTitle);
                       ASSERT_NE(dialog, nullptr) << "the options dialog did not appear";
                       script(dialog);
                     });
@@ -137,13 +138,13 @@ class ExportRunTest : public ::testing::Test {
   }
 
   static void Close(HWND dialog) {
-    test::Click(dialog, IDC_CLOSE);
-    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+    driver::Click(dialog, IDC_CLOSE);
+    EXPECT_TRUE(driver::WaitUntilClosed(dialog));
   }
 
   // Presses "SAVE AS..." and returns the save dialog (null if none appears).
   static HWND OpenSaveDialog(HWND dialog) {
-    test::Click(dialog, IDOK);
+    driver::Click(dialog, IDOK);
     return test::WaitForSaveDialog(dialog);
   }
 
@@ -212,8 +213,8 @@ TEST_F(ExportRunTest, LongNamesAreCutTo254CharactersWithoutTouchingTheirNeighbou
 TEST_F(ExportRunTest, AKitWithoutNamesGivesEmptySlotsAndTheUsualDialog) {
   RecordingKit kit({});
   Run(kit, [&](HWND dialog) {
-    EXPECT_EQ(test::ItemText(dialog, IDC_MAP_NAME), "Untitled");
-    EXPECT_EQ(test::ComboSelection(dialog, IDC_FORMAT), 0);
+    EXPECT_EQ(driver::ItemText(dialog, IDC_MAP_NAME), "Untitled");
+    EXPECT_EQ(driver::ComboSelection(dialog, IDC_FORMAT), 0);
     Close(dialog);
   });
   EXPECT_EQ(kit.calls(), AscendingGetPadCalls());
@@ -230,8 +231,8 @@ TEST_F(ExportRunTest, ClosingTheDialogLeavesTheStoredSettingsAlone) {
   RecordingKit kit(NumberedNames());
   Run(kit, [&](HWND dialog) {
     // The stored settings were loaded before the dialog showed them.
-    EXPECT_EQ(test::ItemText(dialog, IDC_DIRECTORY), "C:\\Stored");
-    EXPECT_EQ(test::ComboSelection(dialog, IDC_FORMAT), 1);
+    EXPECT_EQ(driver::ItemText(dialog, IDC_DIRECTORY), "C:\\Stored");
+    EXPECT_EQ(driver::ComboSelection(dialog, IDC_FORMAT), 1);
     test::ChooseDirectory(dialog, folder.path().string());
     test::SelectComboItem(dialog, IDC_FORMAT, 0);
     Close(dialog);
@@ -255,14 +256,14 @@ TEST_F(ExportRunTest, AConfirmedSaveStoresTheSettingsEvenWhenTheWriteFails) {
     test::SelectComboItem(dialog, IDC_FORMAT, 1);
     HWND save = OpenSaveDialog(dialog);
     ASSERT_NE(save, nullptr);
-    test::ConfirmSave(save, target);
-    HWND question = test::WaitForWindow(test::WindowText(save), save);
+    driver::ConfirmSave(save, target);
+    HWND question = driver::WaitForWindow(driver::WindowText(save), save);
     ASSERT_NE(question, nullptr) << "no question before replacing the file";
-    test::Answer(question, IDYES);
-    HWND error = test::WaitForWindow(test::kErrorTitle);
+    driver::Answer(question, IDYES);
+    HWND error = driver::WaitForWindow(driver::kErrorTitle);
     ASSERT_NE(error, nullptr) << "no message about the failed write";
-    test::Answer(error, IDOK);
-    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+    driver::Answer(error, IDOK);
+    EXPECT_TRUE(driver::WaitUntilClosed(dialog));
   });
   CloseHandle(held);
 
@@ -298,13 +299,13 @@ TEST_F(ExportRunTest, NoteNameFormatsFromTheStoredValueToTheFileAndBack) {
     ASSERT_TRUE(PutSettings(target.path().string(), row.format));
     RecordingKit kit(names);
     Run(kit, [&](HWND dialog) {
-      EXPECT_EQ(test::ComboSelection(dialog, IDC_FORMAT), static_cast<int>(row.format));
+      EXPECT_EQ(driver::ComboSelection(dialog, IDC_FORMAT), static_cast<int>(row.format));
       HWND save = OpenSaveDialog(dialog);
       ASSERT_NE(save, nullptr);
-      EXPECT_EQ(test::SaveDialogFilters(save), std::vector<std::string>{row.filter});
-      EXPECT_EQ(test::SaveDialogFolder(save), target.path().string());
-      test::ConfirmSave(save, "Acoustic Kit");
-      EXPECT_TRUE(test::WaitUntilClosed(dialog));
+      EXPECT_EQ(driver::SaveDialogFilters(save), std::vector<std::string>{row.filter});
+      EXPECT_EQ(driver::SaveDialogFolder(save), target.path().string());
+      driver::ConfirmSave(save, "Acoustic Kit");
+      EXPECT_TRUE(driver::WaitUntilClosed(dialog));
     });
     ASSERT_EQ(target.List(), std::vector<std::string>{row.file});
     const std::string bytes = test::ReadBytes(target.File(row.file));
@@ -329,7 +330,7 @@ TEST_F(ExportRunTest, NoteNameFormatsFromTheStoredValueToTheFileAndBack) {
 
     RecordingKit next(names);
     Run(next, [&](HWND dialog) {
-      EXPECT_EQ(test::ComboSelection(dialog, IDC_FORMAT), static_cast<int>(row.format));
+      EXPECT_EQ(driver::ComboSelection(dialog, IDC_FORMAT), static_cast<int>(row.format));
       Close(dialog);
     });
   }
@@ -347,22 +348,22 @@ TEST_F(ExportRunTest, DirectoryAndFilePathCarryOverToTheNextRun) {
   Run(first, [&](HWND dialog) {
     test::ChooseDirectory(dialog, folder.path().string());
     test::Type(dialog, IDC_MAP_NAME, "First");
-    test::Click(dialog, IDC_ADD_NOTE_NAMES);
-    test::Click(dialog, IDC_MOVE_EMPTY_PADS);
+    driver::Click(dialog, IDC_ADD_NOTE_NAMES);
+    driver::Click(dialog, IDC_MOVE_EMPTY_PADS);
     HWND save = OpenSaveDialog(dialog);
     ASSERT_NE(save, nullptr);
-    test::ConfirmSave(save, target);
-    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+    driver::ConfirmSave(save, target);
+    EXPECT_TRUE(driver::WaitUntilClosed(dialog));
   });
   ASSERT_TRUE(test::Exists(target));
   EXPECT_STRCASEEQ(exportState.filePath, target.c_str());
 
   RecordingKit second(NumberedNames());
   Run(second, [&](HWND dialog) {
-    EXPECT_EQ(test::ItemText(dialog, IDC_DIRECTORY), folder.path().string());
-    EXPECT_EQ(test::ItemText(dialog, IDC_MAP_NAME), "Untitled");
-    EXPECT_TRUE(test::IsChecked(dialog, IDC_ADD_NOTE_NAMES));
-    EXPECT_TRUE(test::IsChecked(dialog, IDC_MOVE_EMPTY_PADS));
+    EXPECT_EQ(driver::ItemText(dialog, IDC_DIRECTORY), folder.path().string());
+    EXPECT_EQ(driver::ItemText(dialog, IDC_MAP_NAME), "Untitled");
+    EXPECT_TRUE(driver::IsChecked(dialog, IDC_ADD_NOTE_NAMES));
+    EXPECT_TRUE(driver::IsChecked(dialog, IDC_MOVE_EMPTY_PADS));
     Close(dialog);
   });
   EXPECT_STRCASEEQ(exportState.filePath, target.c_str());
@@ -407,12 +408,12 @@ TEST_F(ExportRunTest, ASecondRunWhileOneIsInProgressIsRefused) {
     EXPECT_STREQ(exportState.mapName, "Untitled");
     EXPECT_EQ(exportState.formatIndex, 1);
     EXPECT_EQ(HostKeys(), stored);
-    EXPECT_EQ(test::OpenWindowTitles(), std::vector<std::string>{test::kOptionsTitle});
+    EXPECT_EQ(driver::OpenWindowTitles(), std::vector<std::string>{driver::kOptionsTitle});
 
     HWND save = OpenSaveDialog(dialog);
     ASSERT_NE(save, nullptr);
-    test::ConfirmSave(save);
-    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+    driver::ConfirmSave(save);
+    EXPECT_TRUE(driver::WaitUntilClosed(dialog));
   });
   EXPECT_EQ(nestedResult, kBusy);
   EXPECT_TRUE(nested.calls().empty());
@@ -467,10 +468,10 @@ TEST_F(ModuleRunTest, TheWizardsRunSnapshotsThePadsAndShowsTheDialog) {
   HRESULT result = E_FAIL;
   test::RunDriven([&] { result = wizard->Run(kit.kit()); },
                   [&] {
-                    HWND dialog = test::WaitForWindow(test::kOptionsTitle);
+                    HWND dialog = driver::WaitForWindow(driver::kOptionsTitle);
                     ASSERT_NE(dialog, nullptr) << "the module's options dialog did not appear";
-                    test::Click(dialog, IDC_CLOSE);
-                    EXPECT_TRUE(test::WaitUntilClosed(dialog));
+                    driver::Click(dialog, IDC_CLOSE);
+                    EXPECT_TRUE(driver::WaitUntilClosed(dialog));
                   });
   EXPECT_EQ(result, S_OK);
   EXPECT_EQ(kit.calls(), AscendingGetPadCalls());

@@ -8,7 +8,7 @@
 #include "export/export_state.h"
 #include "platform/registry_fault_hook.h"
 #include "settings_values.h"
-#include "test_support.h"
+#include "export_state_setup.h"
 #include "writers/drum_map_format.h"
 
 namespace {

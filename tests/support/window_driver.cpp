@@ -11,6 +11,8 @@
 
 namespace test {
 
+using namespace driver;
+
 void RunDriven(const std::function<void()>& modal, const std::function<void()>& script) {
   const DWORD modalThread = GetCurrentThreadId();
   std::thread scriptThread([&] {

@@ -1,6 +1,5 @@
-// The window driver (host/window_driver.h) for tests: every driver call is
-// available in namespace test, and the steps below fail the current test
-// when they do not work out.
+// The window driver's steps for tests (host/window_driver.h has the driver
+// itself): each fails the current test when it does not work out.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +10,6 @@
 #include "host/window_driver.h"
 
 namespace test {
-
-using namespace driver;
 
 // Calls `modal` on this thread (it shows a modal window and returns when that
 // ends) while `script` drives it from a second thread. Windows of this thread
