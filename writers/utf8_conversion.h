@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -61,3 +62,6 @@ std::string ExportTextToUtf8(std::string_view text);
 // The map name or the file path in UTF-8, through the conversion installed
 // for them (Windows-1252 while none is).
 std::string UserTextToUtf8(std::string_view text);
+
+// Appends code point `c` (at most U+10FFFF) in UTF-8.
+void AppendUtf8(std::string& out, std::uint32_t c);
