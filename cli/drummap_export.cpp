@@ -39,16 +39,34 @@ bool WriteOne(const std::string& path, std::ostream& out, std::ostream& err) {
   return PutOnStandardOutput(out, err, Printable(path) + "\n") == 0;
 }
 
+// The run's inputs that exist, each with its identity: found once, so that
+// checking an output against them costs one look at the output.
+struct InputFile {
+  std::string path;
+  FileId id;
+};
+
+std::vector<InputFile> FindInputFiles(const std::vector<std::string>& inputs) {
+  std::vector<InputFile> files;
+  for (const std::string& input : inputs) {
+    InputFile file{input, {}};
+    if (FindFileId(input.c_str(), file.id)) files.push_back(file);
+  }
+  return files;
+}
+
 // Why `path` may not be written: it is one of the run's inputs (kits and
 // REAPER note names are both .txt), or empty.
 std::string IsAnInput(const std::string& path, const std::string& input, InputFormat format,
-                      const std::vector<std::string>& inputs) {
-  if (path == "-") return std::string();
-  if (format == InputFormat::kKit && IsSameFile(path.c_str(), input.c_str()))
-    return "is the kit file " + input + "; the kit is never overwritten";
-  for (const std::string& other : inputs)
-    if (IsSameFile(path.c_str(), other.c_str()))
-      return "is the input file " + other + "; an input is never overwritten";
+                      const std::vector<InputFile>& inputs) {
+  FileId id;
+  if (path == "-" || !FindFileId(path.c_str(), id)) return std::string();
+  if (format == InputFormat::kKit)
+    for (const InputFile& file : inputs)
+      if (file.path == input && file.id == id)
+        return "is the kit file " + input + "; the kit is never overwritten";
+  for (const InputFile& other : inputs)
+    if (other.id == id) return "is the input file " + other.path + "; an input is never overwritten";
   return std::string();
 }
 
@@ -56,7 +74,8 @@ std::string IsAnInput(const std::string& path, const std::string& input, InputFo
 // wizard fills it from the host's kit, and writes it in every format asked
 // for. False when any file failed.
 bool WriteInput(const std::string& input, const InputMap& map, const std::string& name,
-                const Options& options, OutputTargets& targets, std::ostream& out, std::ostream& err) {
+                const Options& options, const std::vector<InputFile>& inputs, OutputTargets& targets,
+                std::ostream& out, std::ostream& err) {
   const std::vector<std::string>& pads = map.pads;
   ResetExportState();
   // The map's name and the path come from this command line or from a name
@@ -74,7 +93,7 @@ bool WriteInput(const std::string& input, const InputMap& map, const std::string
     std::string path;
     std::string problem;
     if (!targets.Target(name, *format, path, problem) ||
-        !(problem = IsAnInput(path, input, map.format, options.inputs)).empty()) {
+        !(problem = IsAnInput(path, input, map.format, inputs)).empty()) {
       Failure(err, path, problem);
       ok = false;
     } else if (!WriteOne(path, out, err)) {
@@ -91,6 +110,7 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
   if (const int code = ParseArguments(argc, argv, options, out, err); code != kRunExport) return code;
 
   OutputTargets targets(options.output);
+  const std::vector<InputFile> inputs = FindInputFiles(options.inputs);
   std::size_t failed = 0;
   for (const std::string& input : options.inputs) {
     InputMap map;
@@ -111,7 +131,7 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
     std::string name = options.name;
     if (!options.nameGiven && map.format != InputFormat::kKit)
       name = !map.mapName.empty() ? map.mapName : FileStem(input);
-    if (!WriteInput(input, map, name, options, targets, out, err)) ++failed;
+    if (!WriteInput(input, map, name, options, inputs, targets, out, err)) ++failed;
   }
   if (failed > 0 && options.inputs.size() > 1)
     err << kProgram << ": " << failed << " of " << options.inputs.size() << " inputs failed\n";

@@ -3,6 +3,7 @@
 // one line: the system's text for the error, or a reason of its own.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -63,9 +64,17 @@ bool MoveFileOver(const TargetFile& target, const std::string& from, std::string
 // call from a signal handler.
 void RemoveFile(int folder, const char* path);
 
-// Whether the two paths name the same existing file (links followed): the
-// same device and inode, or on Windows the same volume and file index.
-bool IsSameFile(const char* first, const char* second);
+// What tells one existing file from every other: its device and inode, or on
+// Windows its volume and file index.
+struct FileId {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileId& other) const { return volume == other.volume && index == other.index; }
+};
+
+// The identity of the existing file at `path` (links followed); false when
+// there is none.
+bool FindFileId(const char* path, FileId& id);
 
 // While it lives, SIGINT, SIGTERM, SIGHUP and SIGQUIT wait (POSIX): a
 // temporary file is created and registered for clean-up under it, so that no

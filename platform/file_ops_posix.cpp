@@ -370,9 +370,12 @@ void RemoveFile(int folder, const char* path) {
     ::unlink(path);
 }
 
-bool IsSameFile(const char* first, const char* second) {
-  struct stat a, b;
-  return ::stat(first, &a) == 0 && ::stat(second, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+bool FindFileId(const char* path, FileId& id) {
+  struct stat info;
+  if (::stat(path, &info) != 0) return false;
+  id.volume = static_cast<std::uint64_t>(info.st_dev);
+  id.index = static_cast<std::uint64_t>(info.st_ino);
+  return true;
 }
 
 InterruptsHeld::InterruptsHeld() {

@@ -259,16 +259,14 @@ bool MoveFileOver(const TargetFile& target, const std::string& temporary, std::s
 
 void RemoveFile(int, const char* path) { DeleteFileA(path); }
 
-bool IsSameFile(const char* first, const char* second) {
-  BY_HANDLE_FILE_INFORMATION info[2];
-  const char* paths[2] = {first, second};
-  for (int i = 0; i < 2; ++i) {
-    const Handle file(
-        CreateFileA(paths[i], 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file.valid() || !GetFileInformationByHandle(file.get(), &info[i])) return false;
-  }
-  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+bool FindFileId(const char* path, FileId& id) {
+  const Handle file(
+      CreateFileA(path, 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file.valid() || !GetFileInformationByHandle(file.get(), &info)) return false;
+  id.volume = info.dwVolumeSerialNumber;
+  id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
 }
 
 // Windows has no signals to hold: Ctrl+C runs its handler on a thread of its
