@@ -31,19 +31,19 @@ std::string Cut(const std::string& text, std::size_t limit) {
 }
 
 bool ReadXmlInput(const std::string& bytes, const InputSettings& settings, InputFormat format,
-                  DrumMapInput& map, std::string& error) {
+                  DrumMapInput& map, std::string& reason) {
   // The drum map is 8-bit text; the MIDI name document and the pitch list
   // are UTF-8.
   const XmlText text = format == InputFormat::kXml ? XmlText::kBytes : XmlText::kUtf8;
   XmlElement root;
-  if (!ParseXml(bytes, text, root, error)) return false;
+  if (!ParseXml(bytes, text, root, reason)) return false;
   switch (format) {
     case InputFormat::kXml:
-      return ReadXmlDrumMap(root, map, error);
+      return ReadXmlDrumMap(root, map, reason);
     case InputFormat::kMidnam:
-      return ReadMidiNameDocument(root, settings.read, map, error);
+      return ReadMidiNameDocument(root, settings.read, map, reason);
     default:
-      return ReadPitchList(root, map, error);
+      return ReadPitchList(root, map, reason);
   }
 }
 
@@ -57,29 +57,30 @@ std::string FileStem(const std::string& path) {
   return name;
 }
 
-bool ReadInput(const std::string& path, const InputSettings& settings, InputMap& map, std::string& error) {
+bool ReadInput(const std::string& path, const InputSettings& settings, InputMap& map, std::string& reason) {
   map = InputMap();
   std::string bytes;
-  return ReadInputFile(path, kInputFileMaxBytes, bytes, error) && ReadInputBytes(bytes, settings, map, error);
+  return ReadInputFile(path, kInputFileMaxBytes, bytes, reason) &&
+         ReadInputBytes(bytes, settings, map, reason);
 }
 
 bool ReadInputBytes(const std::string& bytes, const InputSettings& settings, InputMap& map,
-                    std::string& error) {
+                    std::string& reason) {
   map = InputMap();
   if (bytes.size() > kInputFileMaxBytes) {
-    error =
+    reason =
         "larger than " + std::to_string(kInputFileMaxBytes / (1024 * 1024)) + " MiB, more than any drum map";
     return false;
   }
   map.format = settings.format;
-  if (!settings.formatGiven && !DetectInputFormat(bytes, settings.read.octaveOfNote60, map.format, error)) {
-    error = kTried + error;
+  if (!settings.formatGiven && !DetectInputFormat(bytes, settings.read.octaveOfNote60, map.format, reason)) {
+    reason = kTried + reason;
     return false;
   }
 
   if (map.format == InputFormat::kKit) {
     // Kit text is read exactly as ever: names as they are, no name of its own.
-    if (!ParseKitText(bytes, map.pads, error)) return false;
+    if (!ParseKitText(bytes, map.pads, reason)) return false;
     return true;
   }
 
@@ -87,16 +88,16 @@ bool ReadInputBytes(const std::string& bytes, const InputSettings& settings, Inp
   bool read = false;
   switch (map.format) {
     case InputFormat::kBinary:
-      read = ReadBinaryDrumMap(bytes, input, error);
+      read = ReadBinaryDrumMap(bytes, input, reason);
       break;
     case InputFormat::kReaper:
-      read = ReadReaperNoteNames(bytes, input, error);
+      read = ReadReaperNoteNames(bytes, input, reason);
       break;
     case InputFormat::kTable:
-      read = ReadNoteTable(bytes, settings.read.octaveOfNote60, input, error);
+      read = ReadNoteTable(bytes, settings.read.octaveOfNote60, input, reason);
       break;
     default:
-      read = ReadXmlInput(bytes, settings, map.format, input, error);
+      read = ReadXmlInput(bytes, settings, map.format, input, reason);
       break;
   }
   if (!read) return false;

@@ -23,10 +23,10 @@ struct InputMap {
 };
 
 // Reads the file at `path`. On failure returns false with a one-line reason.
-bool ReadInput(const std::string& path, const InputSettings& settings, InputMap& map, std::string& error);
+bool ReadInput(const std::string& path, const InputSettings& settings, InputMap& map, std::string& reason);
 // The same for a file's bytes already in memory (at most kInputFileMaxBytes).
 bool ReadInputBytes(const std::string& bytes, const InputSettings& settings, InputMap& map,
-                    std::string& error);
+                    std::string& reason);
 
 // The name of the file at `path` without its folder and its last extension:
 // the map's name when neither --name nor the file gives one.

@@ -91,10 +91,10 @@ bool WriteInput(const std::string& input, const InputMap& map, const std::string
   for (const DrumMapFormatInfo* format : options.formats) {
     exportState.formatIndex = static_cast<std::int32_t>(format->format);
     std::string path;
-    std::string problem;
-    if (!targets.Target(name, *format, path, problem) ||
-        !(problem = IsAnInput(path, input, map.format, inputs)).empty()) {
-      Failure(err, path, problem);
+    std::string reason;
+    if (!targets.Target(name, *format, path, reason) ||
+        !(reason = IsAnInput(path, input, map.format, inputs)).empty()) {
+      Failure(err, path, reason);
       ok = false;
     } else if (!WriteOne(path, out, err)) {
       ok = false;
@@ -114,9 +114,9 @@ int RunDrumMapExport(int argc, const char* const* argv, std::ostream& out, std::
   std::size_t failed = 0;
   for (const std::string& input : options.inputs) {
     InputMap map;
-    std::string problem;
-    if (!ReadInput(input, options.input, map, problem)) {
-      Failure(err, input, problem);
+    std::string reason;
+    if (!ReadInput(input, options.input, map, reason)) {
+      Failure(err, input, reason);
       ++failed;
       continue;
     }

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <fstream>
 
-bool ReadInputFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& error) {
+bool ReadInputFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& reason) {
   bytes.clear();
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    error = "cannot open the file";
+    reason = "cannot open the file";
     return false;
   }
   // istream::read reports a read error (a folder, a failing device) as
@@ -20,11 +20,11 @@ bool ReadInputFile(const std::string& path, std::size_t limit, std::string& byte
     bytes.append(buffer, got);
   }
   if (in.bad()) {
-    error = "cannot read the file";
+    reason = "cannot read the file";
     return false;
   }
   if (bytes.size() > limit) {
-    error = "larger than " + std::to_string(limit / (1024 * 1024)) + " MiB, more than any drum map";
+    reason = "larger than " + std::to_string(limit / (1024 * 1024)) + " MiB, more than any drum map";
     return false;
   }
   return true;

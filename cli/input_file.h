@@ -7,4 +7,4 @@
 // Reads at most `limit` bytes of the file at `path`; a file with more is
 // refused, as is one that cannot be opened or read. Stops reading one byte
 // past the limit, so an endless input ends the read quickly.
-bool ReadInputFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& error);
+bool ReadInputFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& reason);

@@ -39,7 +39,7 @@ std::string OutputTargets::Problem(std::size_t inputs, std::size_t formats) cons
 }
 
 bool OutputTargets::Target(const std::string& mapName, const DrumMapFormatInfo& format, std::string& path,
-                           std::string& error) {
+                           std::string& reason) {
   switch (kind_) {
     case Kind::kFile:
     case Kind::kStandardOutput:
@@ -54,11 +54,11 @@ bool OutputTargets::Target(const std::string& mapName, const DrumMapFormatInfo& 
       break;
   }
   if (path.size() >= static_cast<std::size_t>(kFilePathSize)) {
-    error = "the path is longer than " + std::to_string(kFilePathSize - 1) + " bytes";
+    reason = "the path is longer than " + std::to_string(kFilePathSize - 1) + " bytes";
     return false;
   }
   if (!written_.insert(path).second) {
-    error =
+    reason =
         "this run has written that file already (the XML and the binary drum map share .drm; maps of the "
         "same name share their files); nothing is written over it";
     return false;

@@ -27,7 +27,7 @@ class OutputTargets {
   // (the XML and the binary drum map share an extension, and two inputs may
   // share a name).
   bool Target(const std::string& mapName, const DrumMapFormatInfo& format, std::string& path,
-              std::string& error);
+              std::string& reason);
 
  private:
   enum class Kind { kCurrentFolder, kFile, kStandardOutput, kFolder };

@@ -60,23 +60,23 @@ bool LooksLikeBinaryDrumMap(std::string_view bytes) {
   return bytes.substr(0, 4) == std::string_view("D103", 4);
 }
 
-bool ReadBinaryDrumMap(std::string_view bytes, DrumMapInput& map, std::string& error) {
+bool ReadBinaryDrumMap(std::string_view bytes, DrumMapInput& map, std::string& reason) {
   map = DrumMapInput();
   map.prefix = NotePrefix::kBare;
   if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kNotesHeader, kHeaderSize) != 0) {
-    error = "not a binary drum map (its first block is not 128 note records)";
+    reason = "not a binary drum map (its first block is not 128 note records)";
     return false;
   }
   if (bytes.size() != static_cast<std::size_t>(kBinaryDrumMapSize)) {
-    error = "a binary drum map of " + std::to_string(bytes.size()) + " bytes, not " +
-            std::to_string(kBinaryDrumMapSize) + (bytes.size() < 3230u ? " (cut short?)" : "");
+    reason = "a binary drum map of " + std::to_string(bytes.size()) + " bytes, not " +
+             std::to_string(kBinaryDrumMapSize) + (bytes.size() < 3230u ? " (cut short?)" : "");
     return false;
   }
   for (std::size_t i = 0; i < kRecords; ++i) {
     const std::string_view record = bytes.substr(kHeaderSize + i * kRecordSize, kRecordSize);
     const int note = static_cast<unsigned char>(record[2]);
     if (note > 127) {
-      error =
+      reason =
           "note record " + std::to_string(i + 1) + " gives the note " + std::to_string(note) + ", not 0-127";
       return false;
     }

@@ -16,4 +16,4 @@ bool LooksLikeBinaryDrumMap(std::string_view bytes);
 // When the names are UTF-8 (binary_drum_map_reader.cpp says how that is
 // told), a name that fills its field and was cut inside a character loses
 // the incomplete character, so the names stay UTF-8.
-bool ReadBinaryDrumMap(std::string_view bytes, DrumMapInput& map, std::string& error);
+bool ReadBinaryDrumMap(std::string_view bytes, DrumMapInput& map, std::string& reason);

@@ -36,9 +36,9 @@ std::string XmlRootName(std::string_view bytes) {
 }
 
 bool DetectInputFormat(std::string_view bytes, std::int32_t octaveOfNote60, InputFormat& format,
-                       std::string& why) {
+                       std::string& reason) {
   if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
-    why = "UTF-16 text, which is not read; save it as UTF-8";
+    reason = "UTF-16 text, which is not read; save it as UTF-8";
     return false;
   }
   if (LooksLikeBinaryDrumMap(bytes)) {
@@ -55,15 +55,15 @@ bool DetectInputFormat(std::string_view bytes, std::int32_t octaveOfNote60, Inpu
     } else if (root == "Music.PitchNameList") {
       format = InputFormat::kPitchList;
     } else {
-      why = root.empty() ? "an XML file without a root element"
-                         : "an XML file with the root element <" + root.substr(0, 40) + ">";
+      reason = root.empty() ? "an XML file without a root element"
+                            : "an XML file with the root element <" + root.substr(0, 40) + ">";
       return false;
     }
     return true;
   }
   if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
     const auto line = std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(nul), '\n') + 1;
-    why = "binary data (line " + std::to_string(line) + " holds a NUL byte)";
+    reason = "binary data (line " + std::to_string(line) + " holds a NUL byte)";
     return false;
   }
   bool firstIsComment = false;

@@ -21,10 +21,10 @@
 
 #include "writers/drum_map_input.h"
 
-// False when the file is none of them, with what it is in `why` ("an XML
+// False when the file is none of them, with what it is in `reason` ("an XML
 // file with the root element <html>", "binary data").
 bool DetectInputFormat(std::string_view bytes, std::int32_t octaveOfNote60, InputFormat& format,
-                       std::string& why);
+                       std::string& reason);
 
 // The name of the first element, found without parsing the document; empty
 // when there is none to be found.

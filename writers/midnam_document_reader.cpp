@@ -51,10 +51,10 @@ const XmlElement* NoteList(const XmlElement& root, const XmlElement& device) {
   return Find(root, "NoteNameList", nullptr);
 }
 
-bool ReadNotes(const XmlElement& list, DrumMapInput& map, std::string& error) {
+bool ReadNotes(const XmlElement& list, DrumMapInput& map, std::string& reason) {
   for (const XmlElement& child : list.children) {
     if (child.name == "NoteGroup") {
-      if (!ReadNotes(child, map, error)) return false;
+      if (!ReadNotes(child, map, reason)) return false;
       continue;
     }
     if (child.name != "Note") continue;
@@ -62,7 +62,7 @@ bool ReadNotes(const XmlElement& list, DrumMapInput& map, std::string& error) {
     const std::string* name = child.Attribute("Name");
     int note;
     if (number == nullptr || !ParseNoteNumber(TrimBlanks(*number), note)) {
-      error = "XML line " + std::to_string(child.line) + ": a note whose Number is not 0-127";
+      reason = "XML line " + std::to_string(child.line) + ": a note whose Number is not 0-127";
       return false;
     }
     if (name != nullptr && !name->empty()) map.notes.push_back({note, *name});
@@ -73,11 +73,11 @@ bool ReadNotes(const XmlElement& list, DrumMapInput& map, std::string& error) {
 }  // namespace
 
 bool ReadMidiNameDocument(const XmlElement& root, const ReadOptions& options, DrumMapInput& map,
-                          std::string& error) {
+                          std::string& reason) {
   map = DrumMapInput();
   map.prefix = NotePrefix::kBracketed;
   if (root.name != "MIDINameDocument") {
-    error = "the root element is <" + root.name + ">, not <MIDINameDocument>";
+    reason = "the root element is <" + root.name + ">, not <MIDINameDocument>";
     return false;
   }
   const XmlElement* device = nullptr;
@@ -96,11 +96,11 @@ bool ReadMidiNameDocument(const XmlElement& root, const ReadOptions& options, Dr
     if (device == nullptr && options.model.empty()) device = &candidate;
   }
   if (device == nullptr && !options.model.empty()) {
-    error = "no model '" + options.model + "' in the document" +
-            (models.empty() ? std::string(" (it names none)") : " (models: " + models + ")");
+    reason = "no model '" + options.model + "' in the document" +
+             (models.empty() ? std::string(" (it names none)") : " (models: " + models + ")");
     return false;
   }
   if (device == nullptr) device = &root;
   const XmlElement* list = NoteList(root, *device);
-  return list == nullptr || ReadNotes(*list, map, error);
+  return list == nullptr || ReadNotes(*list, map, reason);
 }

@@ -13,4 +13,4 @@
 #include "writers/xml_reader.h"
 
 bool ReadMidiNameDocument(const XmlElement& root, const ReadOptions& options, DrumMapInput& map,
-                          std::string& error);
+                          std::string& reason);

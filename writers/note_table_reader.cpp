@@ -93,7 +93,7 @@ bool LooksLikeNoteTable(std::string_view text, std::int32_t octaveOfNote60) {
 }
 
 bool ReadNoteTable(std::string_view text, std::int32_t octaveOfNote60, DrumMapInput& map,
-                   std::string& error) {
+                   std::string& reason) {
   map = DrumMapInput();
   const std::vector<std::string_view> lines = InputLines(text);
   const char separator = Separator(lines);
@@ -110,16 +110,16 @@ bool ReadNoteTable(std::string_view text, std::int32_t octaveOfNote60, DrumMapIn
     first = false;
     if (header) continue;
     if (line.find('\0') != std::string_view::npos) {
-      error = "line " + std::to_string(lineNumber) + " holds a NUL byte (is it a text file?)";
+      reason = "line " + std::to_string(lineNumber) + " holds a NUL byte (is it a text file?)";
       return false;
     }
     if (row == Row::kBadQuote) {
-      error = "line " + std::to_string(lineNumber) + ": a quoted field is not closed";
+      reason = "line " + std::to_string(lineNumber) + ": a quoted field is not closed";
       return false;
     }
     if (row == Row::kOther) {
-      error = "line " + std::to_string(lineNumber) +
-              ": no note (0-127 or a name such as C1 or D#2) and separator at its start";
+      reason = "line " + std::to_string(lineNumber) +
+               ": no note (0-127 or a name such as C1 or D#2) and separator at its start";
       return false;
     }
     if (!name.empty()) map.notes.push_back({note, name});

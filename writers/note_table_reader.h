@@ -17,4 +17,5 @@
 // separator, and there is at least one such row.
 bool LooksLikeNoteTable(std::string_view text, std::int32_t octaveOfNote60);
 
-bool ReadNoteTable(std::string_view text, std::int32_t octaveOfNote60, DrumMapInput& map, std::string& error);
+bool ReadNoteTable(std::string_view text, std::int32_t octaveOfNote60, DrumMapInput& map,
+                   std::string& reason);

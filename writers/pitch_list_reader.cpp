@@ -2,11 +2,11 @@
 
 #include "writers/input_text.h"
 
-bool ReadPitchList(const XmlElement& root, DrumMapInput& map, std::string& error) {
+bool ReadPitchList(const XmlElement& root, DrumMapInput& map, std::string& reason) {
   map = DrumMapInput();
   map.prefix = NotePrefix::kBracketed;
   if (root.name != "Music.PitchNameList") {
-    error = "the root element is <" + root.name + ">, not <Music.PitchNameList>";
+    reason = "the root element is <" + root.name + ">, not <Music.PitchNameList>";
     return false;
   }
   if (const std::string* title = root.Attribute("title")) map.mapName = *title;
@@ -16,7 +16,7 @@ bool ReadPitchList(const XmlElement& root, DrumMapInput& map, std::string& error
     const std::string* name = pitch.Attribute("name");
     int note;
     if (number == nullptr || !ParseNoteNumber(TrimBlanks(*number), note)) {
-      error = "XML line " + std::to_string(pitch.line) + ": a pitch that is not a note number 0-127";
+      reason = "XML line " + std::to_string(pitch.line) + ": a pitch that is not a note number 0-127";
       return false;
     }
     if (name != nullptr && !name->empty()) map.notes.push_back({note, *name});

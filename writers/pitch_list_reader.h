@@ -9,4 +9,4 @@
 #include "writers/drum_map_input.h"
 #include "writers/xml_reader.h"
 
-bool ReadPitchList(const XmlElement& root, DrumMapInput& map, std::string& error);
+bool ReadPitchList(const XmlElement& root, DrumMapInput& map, std::string& reason);

@@ -61,7 +61,7 @@ bool LooksLikeReaperNoteNames(std::string_view text, bool& firstIsComment) {
   return anyNote;
 }
 
-bool ReadReaperNoteNames(std::string_view text, DrumMapInput& map, std::string& error) {
+bool ReadReaperNoteNames(std::string_view text, DrumMapInput& map, std::string& reason) {
   map = DrumMapInput();
   map.prefix = NotePrefix::kBracketed;
   bool named = false;
@@ -80,20 +80,20 @@ bool ReadReaperNoteNames(std::string_view text, DrumMapInput& map, std::string& 
       case LineKind::kNote: {
         int note;
         if (!ParseNoteNumber(number, note)) {
-          error = "line " + std::to_string(lineNumber) + ": the note " + std::string(number.substr(0, 10)) +
-                  " is not a note number 0-127";
+          reason = "line " + std::to_string(lineNumber) + ": the note " + std::string(number.substr(0, 10)) +
+                   " is not a note number 0-127";
           return false;
         }
         if (line.find('\0') != std::string_view::npos) {
-          error = "line " + std::to_string(lineNumber) + " holds a NUL byte (is it a text file?)";
+          reason = "line " + std::to_string(lineNumber) + " holds a NUL byte (is it a text file?)";
           return false;
         }
         if (!rest.empty()) map.notes.push_back({note, std::string(rest)});
         break;
       }
       case LineKind::kOther:
-        error = "line " + std::to_string(lineNumber) +
-                " is neither a comment (# or //), a note line (number, blanks, name) nor a CC line";
+        reason = "line " + std::to_string(lineNumber) +
+                 " is neither a comment (# or //), a note line (number, blanks, name) nor a CC line";
         return false;
     }
   }

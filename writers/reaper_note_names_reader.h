@@ -15,4 +15,4 @@
 // tells which of the two it was.
 bool LooksLikeReaperNoteNames(std::string_view text, bool& firstIsComment);
 
-bool ReadReaperNoteNames(std::string_view text, DrumMapInput& map, std::string& error);
+bool ReadReaperNoteNames(std::string_view text, DrumMapInput& map, std::string& reason);

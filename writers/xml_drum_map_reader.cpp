@@ -15,11 +15,11 @@ const std::string* Value(const XmlElement& parent, const char* kind, const char*
 
 }  // namespace
 
-bool ReadXmlDrumMap(const XmlElement& root, DrumMapInput& map, std::string& error) {
+bool ReadXmlDrumMap(const XmlElement& root, DrumMapInput& map, std::string& reason) {
   map = DrumMapInput();
   map.prefix = NotePrefix::kBracketed;
   if (root.name != "DrumMap") {
-    error = "the root element is <" + root.name + ">, not <DrumMap>";
+    reason = "the root element is <" + root.name + ">, not <DrumMap>";
     return false;
   }
   if (const std::string* name = Value(root, "string", "Name")) map.mapName = *name;
@@ -32,7 +32,7 @@ bool ReadXmlDrumMap(const XmlElement& root, DrumMapInput& map, std::string& erro
       const std::string* name = Value(item, "string", "Name");
       int note;
       if (number == nullptr || !ParseNoteNumber(TrimBlanks(*number), note)) {
-        error = "XML line " + std::to_string(item.line) + ": an item whose INote is not a note number 0-127";
+        reason = "XML line " + std::to_string(item.line) + ": an item whose INote is not a note number 0-127";
         return false;
       }
       if (name != nullptr && !name->empty()) map.notes.push_back({note, *name});

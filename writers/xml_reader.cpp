@@ -39,9 +39,9 @@ class Parser {
  public:
   explicit Parser(std::string_view text) : text_(text) {}
 
-  bool Document(XmlElement& root, std::string& error) {
+  bool Document(XmlElement& root, std::string& reason) {
     const bool ok = Prolog() && Element(root, 1) && Epilog();
-    if (!ok) error = "XML line " + std::to_string(line_) + ": " + problem_;
+    if (!ok) reason = "XML line " + std::to_string(line_) + ": " + reason_;
     return ok;
   }
 
@@ -66,8 +66,8 @@ class Parser {
     return end - pos_;
   }
 
-  bool Fail(const std::string& why) {
-    problem_ = why;
+  bool Fail(const std::string& reason) {
+    reason_ = reason;
     return false;
   }
 
@@ -312,7 +312,7 @@ class Parser {
   std::size_t pos_ = 0;
   int line_ = 1;
   std::size_t elements_ = 0;
-  std::string problem_;
+  std::string reason_;
 };
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -321,10 +321,10 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-bool ParseXml(std::string_view bytes, XmlText text, XmlElement& root, std::string& error) {
+bool ParseXml(std::string_view bytes, XmlText text, XmlElement& root, std::string& reason) {
   root = XmlElement();
   if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
-    error = "the file is UTF-16 text, which is not read; save it as UTF-8";
+    reason = "the file is UTF-16 text, which is not read; save it as UTF-8";
     return false;
   }
   if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
@@ -342,19 +342,19 @@ bool ParseXml(std::string_view bytes, XmlText text, XmlElement& root, std::strin
       ++line;
       lineStart = i + 1;
     } else if (c < 0x20 && c != '\t' && c != '\r') {
-      error =
+      reason =
           "XML line " + std::to_string(line) +
           (c == 0 ? ": a NUL byte (is it a text file?)" : ": a control character, which XML does not allow");
       return false;
     } else if (c == 0xEF && utf8 && i + 2 < bytes.size() && bytes[i + 1] == '\xBF' &&
                (bytes[i + 2] == '\xBE' || bytes[i + 2] == '\xBF')) {
-      error = "XML line " + std::to_string(line) + ": U+FFFE or U+FFFF, which XML does not allow";
+      reason = "XML line " + std::to_string(line) + ": U+FFFE or U+FFFF, which XML does not allow";
       return false;
     }
   }
   if (!validUtf8) {
-    error = "XML line " + std::to_string(line) + ": not valid UTF-8";
+    reason = "XML line " + std::to_string(line) + ": not valid UTF-8";
     return false;
   }
-  return Parser(bytes).Document(root, error);
+  return Parser(bytes).Document(root, reason);
 }

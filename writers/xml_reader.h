@@ -37,5 +37,5 @@ enum class XmlText {
 };
 
 // Parses `bytes` into `root`. On failure returns false with a one-line
-// reason in `error` that names the line.
-bool ParseXml(std::string_view bytes, XmlText text, XmlElement& root, std::string& error);
+// reason in `reason` that names the line.
+bool ParseXml(std::string_view bytes, XmlText text, XmlElement& root, std::string& reason);

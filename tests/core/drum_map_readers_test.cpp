@@ -75,10 +75,10 @@ TEST(XmlReader, RefusesWhatItDoesNotRead) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.xml);
     XmlElement root;
-    std::string error;
-    EXPECT_FALSE(ParseXml(c.xml, XmlText::kUtf8, root, error));
-    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
-    EXPECT_EQ(error.find('\n'), std::string::npos);
+    std::string reason;
+    EXPECT_FALSE(ParseXml(c.xml, XmlText::kUtf8, root, reason));
+    EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+    EXPECT_EQ(reason.find('\n'), std::string::npos);
   }
 }
 
@@ -92,8 +92,8 @@ TEST(XmlReader, ReadsWhatSequencersWrite) {
       "  <m>caf\xC3\xA9 &lt;&gt;<![CDATA[<raw>]]></m>\r\n"
       "</r>\r\n";
   XmlElement root;
-  std::string error;
-  ASSERT_TRUE(ParseXml(xml, XmlText::kUtf8, root, error)) << error;
+  std::string reason;
+  ASSERT_TRUE(ParseXml(xml, XmlText::kUtf8, root, reason)) << reason;
   EXPECT_EQ(root.name, "r");
   EXPECT_EQ(*root.Attribute("a"), "single & \"double\"");
   EXPECT_EQ(*root.Attribute("b"), "tab\tlf\nA");
@@ -102,8 +102,8 @@ TEST(XmlReader, ReadsWhatSequencersWrite) {
   EXPECT_EQ(root.Child("m")->text, "caf\xC3\xA9 <><raw>");
   EXPECT_EQ(root.Child("m")->line, 7);
   // The deepest nesting allowed, and 8-bit text where bytes are wanted.
-  EXPECT_TRUE(ParseXml(Nested(kXmlMaxDepth), XmlText::kUtf8, root, error)) << error;
-  EXPECT_TRUE(ParseXml("<a b=\"caf\xE9\"/>", XmlText::kBytes, root, error)) << error;
+  EXPECT_TRUE(ParseXml(Nested(kXmlMaxDepth), XmlText::kUtf8, root, reason)) << reason;
+  EXPECT_TRUE(ParseXml("<a b=\"caf\xE9\"/>", XmlText::kBytes, root, reason)) << reason;
   EXPECT_EQ(*root.Attribute("b"), "caf\xE9");
 }
 
@@ -143,11 +143,11 @@ TEST(InputDetection, FindsTheFormatByContent) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     InputFormat format = InputFormat::kKit;
-    std::string why;
-    const bool found = DetectInputFormat(c.bytes, 3, format, why);
-    EXPECT_EQ(found, c.format != nullptr) << why;
+    std::string reason;
+    const bool found = DetectInputFormat(c.bytes, 3, format, reason);
+    EXPECT_EQ(found, c.format != nullptr) << reason;
     if (found && c.format != nullptr) EXPECT_STREQ(InputFormatName(format), c.format);
-    if (!found) EXPECT_FALSE(why.empty());
+    if (!found) EXPECT_FALSE(reason.empty());
   }
 }
 
@@ -164,15 +164,15 @@ TEST(ReaperNoteNamesReader, ReadsSavedFiles) {
       "CC1 Mod wheel\r\n"
       "44\r\n";
   DrumMapInput map;
-  std::string error;
-  ASSERT_TRUE(ReadReaperNoteNames(text, map, error)) << error;
+  std::string reason;
+  ASSERT_TRUE(ReadReaperNoteNames(text, map, reason)) << reason;
   EXPECT_EQ(map.mapName, "Drum kit for the MIDI editor");
   EXPECT_EQ(NotesOf(map), (Notes{{36, "Kick"}, {38, "Snare  Rim"}, {42, "Hat closed"}}));
 
   for (const char* bad : {"128 Too high\n", "36 Kick\nKick\n", "99999999999 x\n"}) {
     SCOPED_TRACE(bad);
-    EXPECT_FALSE(ReadReaperNoteNames(bad, map, error));
-    EXPECT_NE(error.find("line "), std::string::npos) << error;
+    EXPECT_FALSE(ReadReaperNoteNames(bad, map, reason));
+    EXPECT_NE(reason.find("line "), std::string::npos) << reason;
   }
 }
 
@@ -187,17 +187,17 @@ TEST(PitchListReader, ReadsSavedFiles) {
       "</Music.PitchNameList>\r\n";
   XmlElement root;
   DrumMapInput map;
-  std::string error;
-  ASSERT_TRUE(ParseXml(text, XmlText::kUtf8, root, error)) << error;
-  ASSERT_TRUE(ReadPitchList(root, map, error)) << error;
+  std::string reason;
+  ASSERT_TRUE(ParseXml(text, XmlText::kUtf8, root, reason)) << reason;
+  ASSERT_TRUE(ReadPitchList(root, map, reason)) << reason;
   EXPECT_EQ(map.mapName, "Studio Kit");
   EXPECT_EQ(NotesOf(map), (Notes{{36, "Kick & Sub"}, {38, "Caf\xC3\xA9"}}));
 
   ASSERT_TRUE(
       ParseXml("<Music.PitchNameList><Music.PitchName pitch=\"200\" name=\"x\"/></Music.PitchNameList>",
-               XmlText::kUtf8, root, error));
-  EXPECT_FALSE(ReadPitchList(root, map, error));
-  EXPECT_NE(error.find("0-127"), std::string::npos) << error;
+               XmlText::kUtf8, root, reason));
+  EXPECT_FALSE(ReadPitchList(root, map, reason));
+  EXPECT_NE(reason.find("0-127"), std::string::npos) << reason;
 }
 
 const char kTwoModels[] =
@@ -241,22 +241,22 @@ TEST(MidiNameDocumentReader, ReadsTheModelAsked) {
       {"Drums A", "Drums A", {{36, "Kick"}, {38, "Snare"}}},
   };
   XmlElement root;
-  std::string error;
-  ASSERT_TRUE(ParseXml(kTwoModels, XmlText::kUtf8, root, error)) << error;
+  std::string reason;
+  ASSERT_TRUE(ParseXml(kTwoModels, XmlText::kUtf8, root, reason)) << reason;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.model);
     ReadOptions options;
     options.model = c.model;
     DrumMapInput map;
-    ASSERT_TRUE(ReadMidiNameDocument(root, options, map, error)) << error;
+    ASSERT_TRUE(ReadMidiNameDocument(root, options, map, reason)) << reason;
     EXPECT_EQ(map.mapName, c.mapName);
     EXPECT_EQ(NotesOf(map), c.notes);
   }
   ReadOptions missing;
   missing.model = "Piano";
   DrumMapInput map;
-  EXPECT_FALSE(ReadMidiNameDocument(root, missing, map, error));
-  EXPECT_EQ(error, "no model 'Piano' in the document (models: Synth, Drums A, Drums B)");
+  EXPECT_FALSE(ReadMidiNameDocument(root, missing, map, reason));
+  EXPECT_EQ(reason, "no model 'Piano' in the document (models: Synth, Drums A, Drums B)");
 }
 
 // A drum map the sequencer saved: other elements around and between the
@@ -276,24 +276,24 @@ TEST(XmlDrumMapReader, ReadsTheMapAndItsItems) {
       "</DrumMap>\n";
   XmlElement root;
   DrumMapInput map;
-  std::string error;
-  ASSERT_TRUE(ParseXml(text, XmlText::kBytes, root, error)) << error;
-  ASSERT_TRUE(ReadXmlDrumMap(root, map, error)) << error;
+  std::string reason;
+  ASSERT_TRUE(ParseXml(text, XmlText::kBytes, root, reason)) << reason;
+  ASSERT_TRUE(ReadXmlDrumMap(root, map, reason)) << reason;
   EXPECT_EQ(map.mapName, "GM Map");
   EXPECT_EQ(NotesOf(map), (Notes{{36, "[C1]Bass Drum"}, {38, "Snare"}}));
 
   ASSERT_TRUE(
       ParseXml("<DrumMap><list name=\"Map\"><item><int name=\"INote\" value=\"-1\"/></item></list></DrumMap>",
-               XmlText::kBytes, root, error));
-  EXPECT_FALSE(ReadXmlDrumMap(root, map, error));
-  EXPECT_NE(error.find("INote"), std::string::npos) << error;
+               XmlText::kBytes, root, reason));
+  EXPECT_FALSE(ReadXmlDrumMap(root, map, reason));
+  EXPECT_NE(reason.find("INote"), std::string::npos) << reason;
 }
 
 TEST(BinaryDrumMapReader, ReadsTheNoteRecords) {
   const std::string golden = test::ReadBytes(test::SourcePath("tests/golden/acoustic.drm"));
   DrumMapInput map;
-  std::string error;
-  ASSERT_TRUE(ReadBinaryDrumMap(golden, map, error)) << error;
+  std::string reason;
+  ASSERT_TRUE(ReadBinaryDrumMap(golden, map, reason)) << reason;
   EXPECT_EQ(map.prefix, NotePrefix::kBare);
   ASSERT_FALSE(map.notes.empty());
   EXPECT_EQ(map.notes[0].note, 24);
@@ -303,8 +303,8 @@ TEST(BinaryDrumMapReader, ReadsTheNoteRecords) {
   std::string badNote = golden;
   badNote[10 + 2] = static_cast<char>(200);
   for (const auto& bad : {golden.substr(0, 3229), golden + "x", badNote}) {
-    EXPECT_FALSE(ReadBinaryDrumMap(bad, map, error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(ReadBinaryDrumMap(bad, map, reason));
+    EXPECT_FALSE(reason.empty());
   }
 }
 
@@ -330,17 +330,17 @@ TEST(NoteTableReader, ReadsRowsOfNoteAndName) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     DrumMapInput map;
-    std::string error;
-    ASSERT_TRUE(ReadNoteTable(c.text, c.octave, map, error)) << error;
+    std::string reason;
+    ASSERT_TRUE(ReadNoteTable(c.text, c.octave, map, reason)) << reason;
     EXPECT_EQ(NotesOf(map), c.notes);
   }
   for (const char* bad :
        {"36,Kick\nKick,36\n", "36,Kick\n128,Too high\n", "36,Kick\n38,\"open\n", "G9,Kick\nG#9,Too high\n"}) {
     SCOPED_TRACE(bad);
     DrumMapInput map;
-    std::string error;
-    EXPECT_FALSE(ReadNoteTable(bad, 3, map, error));
-    EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+    std::string reason;
+    EXPECT_FALSE(ReadNoteTable(bad, 3, map, reason));
+    EXPECT_NE(reason.find("line 2"), std::string::npos) << reason;
   }
 }
 

@@ -47,8 +47,8 @@ std::string Write(const Kit& kit, DrumMapFormat format, bool noteNames) {
 // Reads the bytes back, the format found from the content.
 ::testing::AssertionResult Read(const std::string& bytes, DrumMapFormat written, Kit& kit) {
   InputMap map;
-  std::string error;
-  if (!ReadInputBytes(bytes, InputSettings(), map, error)) return ::testing::AssertionFailure() << error;
+  std::string reason;
+  if (!ReadInputBytes(bytes, InputSettings(), map, reason)) return ::testing::AssertionFailure() << reason;
   static const InputFormat kExpected[] = {InputFormat::kXml, InputFormat::kBinary, InputFormat::kMidnam,
                                           InputFormat::kReaper, InputFormat::kPitchList};
   if (map.format != kExpected[static_cast<int>(written)])
@@ -145,8 +145,8 @@ Pads ExpectedPads(const Kit& kit, DrumMapFormat format, bool noteNames) {
 
 Kit KitFile(const char* path) {
   Kit kit{path, {}, "Map"};
-  std::string error;
-  EXPECT_TRUE(ReadKitFile(test::SourcePath(path).c_str(), kit.pads, error)) << error;
+  std::string reason;
+  EXPECT_TRUE(ReadKitFile(test::SourcePath(path).c_str(), kit.pads, reason)) << reason;
   return kit;
 }
 

@@ -64,9 +64,9 @@ Map ReadBack(const std::string& bytes, std::int32_t format) {
   static const InputFormat kFormats[] = {InputFormat::kXml, InputFormat::kBinary, InputFormat::kMidnam,
                                          InputFormat::kReaper, InputFormat::kPitchList};
   InputMap read;
-  std::string error;
-  if (!ReadInputBytes(bytes, InputSettings(), read, error))
-    Fail("what was written does not read back:", error);
+  std::string reason;
+  if (!ReadInputBytes(bytes, InputSettings(), read, reason))
+    Fail("what was written does not read back:", reason);
   if (read.format != kFormats[format]) Fail("what was written is found as", InputFormatName(read.format));
   if (!read.warnings.empty()) Fail("what was written reads with a warning:", read.warnings[0]);
   return Map{read.pads, read.mapName};
@@ -132,9 +132,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings.read.model = model;
 
   InputMap read;
-  std::string error;
-  if (!ReadInputBytes(file, settings, read, error)) {
-    if (error.empty() || error.find('\n') != std::string::npos) Fail("a refusal without a one-line reason");
+  std::string reason;
+  if (!ReadInputBytes(file, settings, read, reason)) {
+    if (reason.empty() || reason.find('\n') != std::string::npos) Fail("a refusal without a one-line reason");
     return 0;
   }
   if (read.pads.size() != static_cast<std::size_t>(kPadCount)) Fail("not 96 pads");
