@@ -194,16 +194,8 @@ bool ResolveTarget(const char* path, TargetFile& target, std::string& reason) {
 
 TargetFile::~TargetFile() = default;
 
-TargetFile& TargetFile::operator=(TargetFile&& other) noexcept {
-  path = std::move(other.path);
-  throughLink = other.throughLink;
-  exists = other.exists;
-  mode = other.mode;
-  owner = other.owner;
-  group = other.group;
-  name = std::move(other.name);
-  return *this;
-}
+// No handle is held on Windows: every member moves as it is.
+TargetFile& TargetFile::operator=(TargetFile&& other) noexcept = default;
 
 std::FILE* CreateNewFile(const TargetFile& like, const std::string& name, bool& nameTaken,
                          std::string& reason) {

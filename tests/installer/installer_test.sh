@@ -211,6 +211,22 @@ expect_uninstalled() {  # FOLDER
   expect_settings
 }
 
+# SETUP is refused with exit 2 and leaves nothing on a fresh machine, and
+# over an installed copy, which stays as it was. The copy stays installed,
+# with its snapshot in $before.
+expect_refused_fresh_and_over_a_copy() {  # SETUP WHAT
+  local status=0
+  install_quietly "$1" || status=$?
+  [ $status -eq 2 ] || fail "$2: exit $status, expected 2"
+  expect_uninstalled "$default_folder"
+  install_quietly "$setup" || fail "Setup failed"
+  before=$(snapshot "$default_folder")
+  status=0
+  install_quietly "$1" || status=$?
+  [ $status -eq 2 ] || fail "$2 over a copy: exit $status, expected 2"
+  [ "$(snapshot "$default_folder")" = "$before" ] || fail "the installation changed: $(snapshot "$default_folder")"
+}
+
 # One string value's data exactly (NAME, or "" for the default value): reg
 # export writes UTF-16, where reg query prints a character outside the
 # console's code page as "?".
@@ -382,16 +398,7 @@ case $case in
     # A module whose registration fails part-way: nothing is installed, and
     # an installed copy stays as it was; the message names the error.
     seed_settings
-    status=0
-    install_quietly "$failing_setup" || status=$?
-    [ $status -eq 2 ] || fail "Setup with a failing registration: exit $status, expected 2"
-    expect_uninstalled "$default_folder"
-    install_quietly "$setup" || fail "Setup failed"
-    before=$(snapshot "$default_folder")
-    status=0
-    install_quietly "$failing_setup" || status=$?
-    [ $status -eq 2 ] || fail "the failing Setup over a copy: exit $status, expected 2"
-    [ "$(snapshot "$default_folder")" = "$before" ] || fail "the installation changed: $(snapshot "$default_folder")"
+    expect_refused_fresh_and_over_a_copy "$failing_setup" "Setup with a failing registration"
     title=$(setup_title "$newer_version")
     start_interactive "$title" "$failing_setup"
     text=$(tool message "$title" | tr -d '\r') || fail "no message about the failed registration"
@@ -547,16 +554,7 @@ case $case in
       uninstall_quietly
       expect_uninstalled "$folder"
     done
-    status=0
-    install_quietly "$wrong_path_setup" || status=$?
-    [ $status -eq 2 ] || fail "Setup whose module registers another path: exit $status, expected 2"
-    expect_uninstalled "$default_folder"
-    install_quietly "$setup" || fail "Setup failed"
-    before=$(snapshot "$default_folder")
-    status=0
-    install_quietly "$wrong_path_setup" || status=$?
-    [ $status -eq 2 ] || fail "the same over a copy: exit $status, expected 2"
-    [ "$(snapshot "$default_folder")" = "$before" ] || fail "the installation changed: $(snapshot "$default_folder")"
+    expect_refused_fresh_and_over_a_copy "$wrong_path_setup" "Setup whose module registers another path"
     ;;
 
   bad_folder)
